@@ -1,0 +1,31 @@
+#pragma once
+// The widget of the terminal area: it shows the window's own picture and
+// reports resizes and uncovering to its owner.
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+namespace lemnar {
+
+class TTerminalView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TTerminalView(const QImage& picture, QWidget* parent = nullptr);
+
+    // Called when the widget has been resized (the window's client area).
+    std::function<void()> OnResize;
+    // Called when the window has been exposed again and must be repainted from
+    // its backing picture.
+    std::function<void()> OnExpose;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    const QImage& Picture;
+};
+
+} // namespace lemnar

@@ -1,0 +1,135 @@
+// The data handler: every received block is dumped to the log, its NUL bytes
+// after CR are dropped, and each byte goes to the command collector, to the
+// interpreter of the terminal type, or to PutChar.
+
+#include "terminal/LogWriter.h"
+#include "terminal/Terminal.h"
+
+#include <cstring>
+
+namespace lemnar {
+
+namespace {
+
+bool IsDispatchedControl(char c, std::uint8_t terminalType) {
+    return c == Bel || c == Bs || c == Lf || c == Cr || (c == Ff && terminalType == TermQnx);
+}
+
+constexpr char SwitchOff[] = "&G0~";
+
+} // namespace
+
+void TTerminal::TelnetDataAvailable(const std::uint8_t* data, std::size_t n) {
+    if (LogEnabled == 1)
+        LogBlock(data, n);
+
+    // Blocks from the network are at most RecvBlockSize bytes; a longer one is
+    // taken in pieces so RecvText never overflows. A NUL that survives the
+    // filter ends the whole block.
+    std::size_t i = 0;
+    while (i < n) {
+        int length = 0;
+        for (; i < n && length < RecvBlockSize; ++i) {
+            if (data[i] == 0 && i > 0 && data[i - 1] == '\r')
+                continue;
+            RecvText[length++] = static_cast<char>(data[i]);
+        }
+        RecvText[length] = 0;
+        const int count = static_cast<int>(std::strlen(RecvText));
+        for (RecvIndex = 0; RecvIndex < count; ++RecvIndex)
+            DispatchByte(RecvText[RecvIndex]);
+        if (count < length)
+            return;
+    }
+}
+
+void TTerminal::LogBlock(const std::uint8_t* data, std::size_t n) {
+    if (LogFile == nullptr)
+        return;
+    std::fseek(LogFile, 0, SEEK_END);
+    std::fprintf(LogFile, "--%d chars recvd: ", static_cast<int>(n));
+    LogWrite(LogFile, data, n);
+    LogWrite(LogFile, "\n", 1);
+}
+
+void TTerminal::DispatchByte(char c) {
+    CurrentByte = c;
+    if (CommandMode == 1) {
+        CollectCommandByte(c);
+        return;
+    }
+    // An ANSI sequence may end without consuming its byte; the byte is then
+    // handled once more from the start. The interpreter has set EscState to
+    // ground by then, so the second pass always ends the loop.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (EscState == EscGround && IsDispatchedControl(c, TerminalType)) {
+            EscState = EscControl;
+            if (TerminalType == TermQnx) {
+                InterpretQnx();
+                return;
+            }
+            if (TerminalType != TermAnsi) {
+                InterpretTty();
+                return;
+            }
+            if (!InterpretAnsi())
+                return;
+            EscState = EscGround;
+        }
+        if (c == Esc) {
+            HideCursor();
+            EscState = EscAfterEsc;
+            return;
+        }
+        if (EscState != EscGround && EscState != EscControl) {
+            if (TerminalType == TermQnx) {
+                InterpretQnx();
+                return;
+            }
+            if (TerminalType != TermAnsi) {
+                InterpretTty();
+                return;
+            }
+            if (InterpretAnsi())
+                continue;
+            return;
+        }
+        PutChar(c);
+        return;
+    }
+    EscState = EscGround;
+}
+
+void TTerminal::CollectCommandByte(char c) {
+    if (CommandLength == 0) {
+        if (c != '&') {
+            AbortCommand();
+            return;
+        }
+        CommandBuffer[CommandLength++] = c;
+        return;
+    }
+    if (c == '&') {
+        AbortCommand();
+        return;
+    }
+    CommandBuffer[CommandLength++] = c;
+    if (c == '~') {
+        ExecuteCommand();
+        CommandLength = 0;
+        return;
+    }
+    if (CommandLength > 80)
+        AbortCommand();
+}
+
+// Any protocol error ends command mode exactly as the switch-off command does;
+// the offending byte is consumed.
+void TTerminal::AbortCommand() {
+    std::memcpy(CommandBuffer, SwitchOff, 4);
+    CommandLength = 4;
+    ExecuteCommand();
+    CommandLength = 0;
+}
+
+} // namespace lemnar

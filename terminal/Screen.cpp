@@ -1,0 +1,202 @@
+// The character grid and its two pictures. Every cell change is drawn at once
+// onto the window picture and ScreenBitmap; the cursor bar lives only on the
+// window picture, XOR-ed in and out.
+
+#include "terminal/Terminal.h"
+
+#include <algorithm>
+
+namespace lemnar {
+
+namespace {
+
+constexpr TColor Black = Rgb(0, 0, 0);
+constexpr TColor White = Rgb(255, 255, 255);
+
+int ClampInt(int v, int lo, int hi) {
+    return std::min(std::max(v, lo), hi);
+}
+
+} // namespace
+
+TTerminal::TTerminal(TTerminalHost& host, TDrawSurface& window, TDrawSurface& screenBitmap,
+                     TDrawSurface& cursorBitmap)
+    : Host(host), Window(window), ScreenBitmap(screenBitmap), CursorBitmap(cursorBitmap) {
+    for (auto& row : ScreenCells)
+        std::fill(std::begin(row), std::end(row), Cell{' ', 3, 3, 0});
+}
+
+void TTerminal::UpdateCellMetrics() {
+    const TFontSpec font = Host.WindowFont();
+    Window.SetFont(font);
+    const TTextMetrics metrics = Window.TextMetrics();
+    CellWidth = std::max(1, metrics.AveCharWidth);
+    CellHeight = std::max(1, metrics.Height);
+
+    ScreenCols = ClampInt(Host.ClientWidth() / CellWidth, 1, StoreCols);
+    ScreenRows = ClampInt(Host.ClientHeight() / CellHeight, 1, StoreRows);
+    const int width = ScreenCols * CellWidth;
+    const int height = ScreenRows * CellHeight;
+    Host.SetClientSize(width, height);
+
+    Window.Resize(width, height);
+    Window.SetBrushColor(Black);
+    Window.SetBrushStyle(TBrushStyle::Solid);
+    Window.SetPenMode(TMixMode::Copy);
+    Window.SetPenWidth(1);
+
+    ScreenBitmap.Resize(width, height);
+    ScreenBitmap.SetBrushColor(Black);
+    ScreenBitmap.SetBrushStyle(TBrushStyle::Solid);
+    ScreenBitmap.SetPenMode(TMixMode::Copy);
+    ScreenBitmap.SetPenWidth(Window.PenWidth());
+    ScreenBitmap.SetFont(font);
+    ScreenBitmap.SetFontColor(Window.FontColor());
+
+    CursorBitmap.Resize(CellWidth, 2);
+    CursorBitmap.SetBrushColor(White);
+    CursorBitmap.SetBrushStyle(TBrushStyle::Solid);
+    CursorBitmap.FillRect(0, 0, CellWidth, 2);
+}
+
+void TTerminal::ResetScreen() {
+    for (auto& row : ScreenCells)
+        std::fill(std::begin(row), std::end(row), Cell{' ', 3, 3, 0});
+    for (TDrawSurface* s : {&Window, &ScreenBitmap}) {
+        s->SetBrushColor(Black);
+        s->SetBrushStyle(TBrushStyle::Solid);
+        s->FillRect(0, 0, s->Width(), s->Height());
+    }
+    CursorRow = CursorCol = CaretRow = CaretCol = 0;
+    CursorDrawn = 0;
+}
+
+void TTerminal::FormPaint() {
+    Window.CopyRect(0, 0, ScreenBitmap.Width(), ScreenBitmap.Height(), ScreenBitmap, 0, 0,
+                    TCopyMode::SrcCopy);
+    if (CommandMode == 0)
+        ShowCursor();
+}
+
+void TTerminal::ShowCursor() {
+    if (CursorHidden == 1)
+        return;
+    CursorDrawn = 1;
+    Window.CopyRect(CaretCol * CellWidth, (CaretRow + 1) * CellHeight - 2, CellWidth, 2,
+                    CursorBitmap, 0, 0, TCopyMode::SrcXor);
+}
+
+void TTerminal::HideCursor() {
+    if (CursorHidden == 1 || CursorDrawn == 0)
+        return;
+    CursorDrawn = 0;
+    Window.CopyRect(CaretCol * CellWidth, (CaretRow + 1) * CellHeight - 2, CellWidth, 2,
+                    CursorBitmap, 0, 0, TCopyMode::SrcXor);
+}
+
+void TTerminal::DrawCell(int row, int col) {
+    if (!InGrid(row, col))
+        return;
+    const Cell& cell = ScreenCells[row][col];
+    const int x = col * CellWidth;
+    const int y = row * CellHeight;
+    for (TDrawSurface* s : {&Window, &ScreenBitmap}) {
+        s->SetBrushColor(TextPalette[cell.Bg & 15]);
+        s->SetFontColor(TextPalette[cell.Fg & 15]);
+        s->FillRect(x, y, CellWidth, CellHeight);
+        s->TextOut(x, y, &cell.Ch, 1);
+    }
+}
+
+void TTerminal::StampCell(int row, int col, std::uint8_t f, std::uint8_t b) {
+    if (!InGrid(row, col))
+        return;
+    Cell& cell = ScreenCells[row][col];
+    if (BlinkAttr)
+        cell.Blink = 1;
+    // Reverse swaps the base colours first; the bright bits go on afterwards.
+    cell.Fg = ReverseAttr ? b : f;
+    cell.Bg = ReverseAttr ? f : b;
+    if (BrightFg)
+        cell.Fg |= 8;
+    if (BrightBg)
+        cell.Bg |= 8;
+    cell.Fg &= 15;
+    cell.Bg &= 15;
+    if (ConcealAttr)
+        cell.Ch = ' ';
+    DrawCell(row, col);
+}
+
+void TTerminal::ClearCell(int row, int col) {
+    if (!InGrid(row, col))
+        return;
+    ScreenCells[row][col].Ch = ' ';
+    ScreenCells[row][col].Blink = 0;
+    StampCell(row, col, ClearFg, ClearBg);
+}
+
+void TTerminal::PutChar(char c) {
+    HideCursor();
+    // Some sequences leave the write position outside the grid in use (the
+    // unbounded moves, a repeat that ran to the line end, a shrunk window):
+    // the character then goes to the nearest cell of the grid.
+    CursorRow = ClampInt(CursorRow, 0, ScreenRows - 1);
+    CursorCol = ClampInt(CursorCol, 0, ScreenCols - 1);
+    ScreenCells[CursorRow][CursorCol].Ch = static_cast<std::uint8_t>(c);
+    StampCell(CursorRow, CursorCol, TextFg, TextBg);
+    ++CursorCol;
+    if (CursorCol > ScreenCols - 1) {
+        if (AutoWrap == 1) {
+            CursorCol = 0;
+            ++CursorRow;
+            if (CursorRow > ScreenRows - 1) {
+                ScrollUp();
+                CursorRow = ScreenRows - 1;
+            }
+        } else {
+            CursorCol = ScreenCols - 1;
+        }
+    }
+    if (CursorFollows) {
+        CaretCol = CursorCol;
+        CaretRow = CursorRow;
+    }
+    ShowCursor();
+}
+
+void TTerminal::ScrollUp() {
+    for (int r = 1; r < ScreenRows; ++r)
+        std::copy_n(ScreenCells[r], ScreenCols, ScreenCells[r - 1]);
+    const std::uint8_t fg = (ClearFg | (BrightFg ? 8 : 0)) & 15;
+    const std::uint8_t bg = (ClearBg | (BrightBg ? 8 : 0)) & 15;
+    std::fill_n(ScreenCells[ScreenRows - 1], ScreenCols, Cell{' ', fg, bg, 0});
+
+    const int width = ScreenBitmap.Width();
+    const int height = ScreenBitmap.Height();
+    ScreenBitmap.CopyRect(0, 0, width, height - CellHeight, ScreenBitmap, 0, CellHeight,
+                          TCopyMode::SrcCopy);
+    // The strip that scrolls in is black whatever the clear colours are.
+    ScreenBitmap.SetBrushColor(Black);
+    ScreenBitmap.SetBrushStyle(TBrushStyle::Solid);
+    ScreenBitmap.FillRect(0, height - CellHeight, width, CellHeight);
+    Window.CopyRect(0, 0, width, height, ScreenBitmap, 0, 0, TCopyMode::SrcCopy);
+}
+
+void TTerminal::ResetAfterDisconnect() {
+    HideCursor();
+    TextFg = 7;
+    TextBg = 0;
+    for (int r = 0; r < ScreenRows; ++r)
+        for (int c = 0; c < ScreenCols; ++c) {
+            ScreenCells[r][c].Ch = ' ';
+            StampCell(r, c, TextFg, TextBg);
+        }
+    // The fill uses the brush that the last drawn cell left on each picture.
+    for (TDrawSurface* s : {&Window, &ScreenBitmap})
+        s->FillRect(0, 0, s->Width(), s->Height());
+    CursorCol = CursorRow = CaretCol = CaretRow = 0;
+    ShowCursor();
+}
+
+} // namespace lemnar

@@ -1,0 +1,163 @@
+#pragma once
+// The terminal: the character grid and its two pictures, the dispatcher of
+// received bytes, the three interpreters and the command channel. One object
+// holds the whole screen state under the names the rest of the program uses;
+// it draws only through TDrawSurface and asks its host for the window's size,
+// font metrics and the alert beep.
+
+#include "terminal/DrawSurface.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace lemnar {
+
+struct Cell {
+    std::uint8_t Ch;
+    std::uint8_t Fg; // index into TextPalette
+    std::uint8_t Bg;
+    std::uint8_t Blink;
+};
+static_assert(sizeof(Cell) == 4);
+
+constexpr int StoreRows = 80;
+constexpr int StoreCols = 160;
+constexpr int RecvBlockSize = 1024;
+constexpr int CommandBufferSize = 82; // 81 command bytes and the terminator
+
+extern const TColor TextPalette[16];
+extern const TColor GraphicsPalette[16];
+
+// EscState values every interpreter shares.
+constexpr int EscGround = 0;
+constexpr int EscAfterEsc = 1;
+constexpr int EscControl = 255;
+
+// TerminalType values; any other value behaves as TTY.
+constexpr std::uint8_t TermQnx = 0;
+constexpr std::uint8_t TermAnsi = 1;
+constexpr std::uint8_t TermTty = 2;
+
+constexpr char Bel = 0x07;
+constexpr char Bs = 0x08;
+constexpr char Lf = 0x0A;
+constexpr char Ff = 0x0C;
+constexpr char Cr = 0x0D;
+constexpr char Esc = 0x1B;
+
+// What the terminal needs of the window that shows it.
+class TTerminalHost {
+  public:
+    virtual ~TTerminalHost() = default;
+    virtual int ClientWidth() const = 0;
+    virtual int ClientHeight() const = 0;
+    // Sets the client area to exactly this size.
+    virtual void SetClientSize(int width, int height) = 0;
+    // The window font, which ScreenBitmap copies.
+    virtual TFontSpec WindowFont() const = 0;
+    virtual void MessageBeep(unsigned type) = 0;
+};
+
+class TTerminal {
+  public:
+    TTerminal(TTerminalHost& host, TDrawSurface& window, TDrawSurface& screenBitmap,
+              TDrawSurface& cursorBitmap);
+    TTerminal(const TTerminal&) = delete;
+    TTerminal& operator=(const TTerminal&) = delete;
+
+    // --- Screen model -----------------------------------------------------
+    void UpdateCellMetrics();
+    // Start-up state: every cell of the store ' ' on 3/3, both pictures black,
+    // positions home.
+    void ResetScreen();
+    void FormPaint();
+    void ShowCursor();
+    void HideCursor();
+    void DrawCell(int row, int col);
+    void StampCell(int row, int col, std::uint8_t f, std::uint8_t b);
+    void ClearCell(int row, int col);
+    void PutChar(char c);
+    void ScrollUp();
+    // The screen reset of a user disconnect: blanks in 7 on 0, both pictures
+    // filled with the brush the last cell left, positions home, cursor shown.
+    void ResetAfterDisconnect();
+    bool InGrid(int row, int col) const {
+        return row >= 0 && row < ScreenRows && col >= 0 && col < ScreenCols;
+    }
+
+    // --- Dispatcher ---------------------------------------------------------
+    // One block of received application data (telnet commands already taken
+    // out). Longer blocks are taken in pieces of RecvBlockSize bytes.
+    void TelnetDataAvailable(const std::uint8_t* data, std::size_t n);
+
+    // --- Interpreters ---------------------------------------------------------
+    void InterpretQnx();
+    // true: the byte was not consumed and is to be handled again from the start.
+    bool InterpretAnsi();
+    void InterpretTty();
+
+    // --- Command channel -----------------------------------------------------
+    void ExecuteCommand();
+
+    // --- State ----------------------------------------------------------------
+    Cell ScreenCells[StoreRows][StoreCols];
+    int ScreenRows = 25;
+    int ScreenCols = 80;
+    int CellWidth = 8;
+    int CellHeight = 16;
+
+    int CursorRow = 0, CursorCol = 0; // write position
+    int CaretRow = 0, CaretCol = 0;   // where the cursor bar is drawn
+    std::uint8_t CursorFollows = 1;
+    std::uint8_t CursorHidden = 0;
+    std::uint8_t CursorDrawn = 0;
+    std::uint8_t AutoWrap = 0;
+
+    std::uint8_t TextFg = 7, TextBg = 0;
+    std::uint8_t ClearFg = 7, ClearBg = 0;
+    std::uint8_t SavedFg = 7, SavedBg = 0;
+    std::uint8_t BrightFg = 0, BrightBg = 0;
+    std::uint8_t BlinkAttr = 0, ReverseAttr = 0, ConcealAttr = 0, UnderlineAttr = 0;
+
+    // Dispatcher
+    char RecvText[RecvBlockSize + 1] = {};
+    int RecvIndex = 0;
+    char CurrentByte = 0;
+    int EscState = EscGround;
+    std::uint8_t TerminalType = TermQnx;
+    std::uint8_t CommandMode = 0;
+    char CommandBuffer[CommandBufferSize + 1] = {};
+    int CommandLength = 0;
+    std::uint8_t LogEnabled = 0;
+    std::FILE* LogFile = nullptr;
+
+    // QNX interpreter
+    int RepeatCount = 0;
+
+    // ANSI interpreter
+    char AnsiParams[50] = {};
+    int AnsiParamLength = 0;
+    int AnsiSavedCol = 0, AnsiSavedRow = 0;
+
+    // TTY interpreter
+    char GraphicsArg = 0;
+
+    // Command channel
+    int FromX = 0, FromY = 0, ToX = 0, ToY = 0;
+    int DrawColor = 0;
+    unsigned LastColorValue = 0; // the colour command's value when its field has no number
+    char CommandScratch[CommandBufferSize] = {};
+
+    TTerminalHost& Host;
+    TDrawSurface& Window;
+    TDrawSurface& ScreenBitmap;
+    TDrawSurface& CursorBitmap;
+
+  private:
+    void DispatchByte(char c);
+    void CollectCommandByte(char c);
+    void AbortCommand();
+    void LogBlock(const std::uint8_t* data, std::size_t n);
+};
+
+} // namespace lemnar

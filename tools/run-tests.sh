@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The whole test suite as CI runs it: install what is missing, check the
+# formatting, build with AddressSanitizer + UndefinedBehaviorSanitizer and run
+# every test, then build the threaded tests with ThreadSanitizer and run them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=${LEMNAR_JOBS:-2}
+
+bash tools/setup-debian.sh
+
+echo "== format check"
+git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run -Werror
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tools/lsan.supp:print_suppressions=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+echo "== build (address + undefined)"
+cmake -S . -B build-asan -DLEMNAR_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j"$jobs"
+echo "== tests (address + undefined)"
+(cd build-asan && ctest --output-on-failure -j"$jobs" --timeout 600)
+
+echo "== build (thread)"
+cmake -S . -B build-tsan -DLEMNAR_SANITIZE=thread -DLEMNAR_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-tsan -j"$jobs"
+echo "== threaded tests (thread)"
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+(cd build-tsan && ctest --output-on-failure -j"$jobs" -L threaded --timeout 600)
