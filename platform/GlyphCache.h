@@ -1,0 +1,53 @@
+#pragma once
+// The terminal font and the 1-bit masks of its 256 byte glyphs. Each mask is
+// rendered once, on first use, and text is then drawn by copying masks; the
+// same glyphs can also be painted straight with QPainter, pixel for pixel the
+// same, which is how the masks are made.
+
+#include "terminal/DrawSurface.h"
+
+#include <QFont>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QPainter;
+
+namespace lemnar {
+
+class TGlyphCache {
+  public:
+    explicit TGlyphCache(const TFontSpec& wanted);
+
+    // The cache of this font shared by all surfaces that use it; it lives while
+    // one of them holds it.
+    static std::shared_ptr<TGlyphCache> Shared(const TFontSpec& wanted);
+
+    // The Qt font for a TFontSpec: the face if installed, else the fallback
+    // monospace face; pixel size, fixed pitch, no antialiasing.
+    static QFont MakeFont(const TFontSpec& wanted);
+
+    const QFont& Font() const { return QtFont; }
+    TTextMetrics Metrics() const { return {CellWidth, CellHeight}; }
+    int Ascent() const { return FontAscent; }
+
+    // CellWidth x Height bytes, row by row: 1 where the glyph sets the pixel.
+    const std::uint8_t* Mask(std::uint8_t byte);
+
+    // Paints a byte's glyph in the painter's pen colour in the cell whose top
+    // left corner is (x, y), clipped to the cell; the background is left alone.
+    void PaintReference(QPainter& painter, int x, int y, std::uint8_t byte) const;
+
+  private:
+    void Render(std::uint8_t byte);
+
+    QFont QtFont;
+    int CellWidth = 1;
+    int CellHeight = 1;
+    int FontAscent = 0;
+    std::vector<std::uint8_t> Masks; // 256 masks back to back
+    std::array<bool, 256> Rendered{};
+};
+
+} // namespace lemnar
