@@ -1,19 +1,46 @@
 #pragma once
-// The main window: it owns the terminal with its pictures and shows the
-// window's own picture in its client area.
+// The main window carries the program: it owns the terminal and its pictures,
+// the telnet engine, the timers, the menu, the host prompt and about panels and
+// the key maps, and its handlers run start-up, the connection's life and the
+// quit procedure.
 
+#include "platform/MainThreadQueue.h"
 #include "platform/QtSurface.h"
 #include "platform/TerminalView.h"
+#include "shell/ScriptFile.h"
+#include "shell/core/CommandLine.h"
+#include "shell/core/IniFile.h"
+#include "shell/core/ShellState.h"
+#include "telnet/IdTelnet.h"
 #include "terminal/Terminal.h"
 
 #include <QMainWindow>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
 
 namespace lemnar {
+
+class THelpForm;
+
+// Which key map is matched against key presses.
+enum class TKeyMap { None, Qnx, Ansi };
 
 class TMainWindow : public QMainWindow, public TTerminalHost {
     Q_OBJECT
   public:
-    explicit TMainWindow(QWidget* parent = nullptr);
+    // args: the command line without the program's name. programDir: the
+    // executable's directory (empty: unknown).
+    TMainWindow(std::vector<std::string> args, std::string programDir, QWidget* parent = nullptr);
+    ~TMainWindow() override;
 
     // TTerminalHost
     int ClientWidth() const override;
@@ -22,21 +49,123 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     TFontSpec WindowFont() const override { return Font; }
     void MessageBeep(unsigned type) override;
 
+    // Start-up, resize and repaint.
     void FormShow();
     void FormResize();
     void FormPaint();
+    void CenterInWindow(QWidget* control);
+    void SaveSettings();
 
+    // Connection lifecycle.
+    int ConnectToHost();
+    void SendLogin();
+    void ConnClick();
+    void HostButtonClick();
+    void CancelButtonClick();
+    void DisConnClick();
+    void QuitClick();
+    void TelnetConnected();
+    void TelnetDisconnected();
+    void TelnetDataAvailable(const std::string& block);
+    void QuitTimerTimer();
+    void HideTimerTimer();
+    void Timer1Timer();
+    void Timer2Timer();
+    void BatchTimerTimer();
+
+    // Menus and panels.
+    void N1Click();
+    void N2Click();
+    void N3Click();
+    void CloseHelpButtonClick();
+
+    // Keys (the key maps are matched before the key-press path).
+    void ActivateKeyMap();
+    void SuspendKeyMaps();
+    // true: the key was taken by the active key map.
+    bool HandleKeyMapKey(int virtualKey, unsigned modifiers);
+    void FormKeyDown(int virtualKey, unsigned modifiers);
+    void FormKeyUp(int virtualKey, unsigned modifiers);
+    void FormKeyPress(std::uint8_t ch);
+    void SendEscapeSequence(const char* text);
+    void ScreenCapture();
+
+    // The terminal and its pictures.
     TFontSpec Font;
+    int FontSize = 10; // points
     TQtSurface WindowPicture;
     TQtSurface ScreenBitmapPicture;
     TQtSurface CursorPicture;
     TTerminal Terminal;
     TTerminalView* View = nullptr;
 
+    // The shell's state.
+    TShellState ShellState;
+    TStartOptions Options;
+    std::vector<std::string> Args;
+    std::string ProgramPath;
+    int Connected = 0;
+    TKeyMap ActiveKeyMap = TKeyMap::None;
+    TScriptFile ScriptFile;
+
+    // The telnet engine; its events run on this window's thread.
+    TQtMainThreadQueue Queue;
+    TIdTelnet Telnet;
+
+    // Components.
+    QTimer* QuitTimer = nullptr;
+    QTimer* HideTimer = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* BatchTimer = nullptr;
+    QTimer* Timer2 = nullptr;
+    QMenu* ConnectMenu = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* Conn = nullptr;
+    QAction* DisConn = nullptr;
+    QAction* N3 = nullptr;
+    QAction* Quit = nullptr;
+    QAction* N2 = nullptr;
+    QAction* N1 = nullptr;
+    QFrame* Panel = nullptr; // the host prompt
+    QLabel* HostLabel = nullptr;
+    QLineEdit* HostEdit = nullptr;
+    QPushButton* CancelButton = nullptr;
+    QPushButton* HostButton = nullptr;
+    QLabel* WaitText = nullptr;
+    QFrame* HelpPanel = nullptr; // the about panel
+    QLabel* AboutName = nullptr;
+    QPushButton* CloseHelpButton = nullptr;
+    THelpForm* HelpForm = nullptr;
+
+    // True once the window has been closed for good.
+    bool Closed = false;
+
   protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void CreateMenu();
+    void CreateHostPrompt();
+    void CreateAboutPanel();
+    void CreateTimers();
+    void WireTelnet();
+    bool StartUp(); // false: start-up stopped at an error
+    void StartUpError(const std::string& text);
+    void ShowHostPrompt(bool withLastHost);
+    void SetPromptControlsVisible(bool visible);
+    void ShowWaitText();
+    int ScriptConnection();
+    void ScriptFailure(std::string_view text);
+    void Caption(const std::string& text);
+    TWindowGeometry CurrentGeometry() const;
+    TIniFile Settings() const;
+    void CloseFiles();
+    bool InConnectResize = false;
     bool Shown = false;
     bool InResize = false;
 };

@@ -1,0 +1,85 @@
+#include "shell/HelpForm.h"
+
+#include "keyboard/Cp1251.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QStringDecoder>
+#include <QVBoxLayout>
+
+namespace lemnar {
+
+THelpForm::THelpForm(QWidget* mainWindow) : QWidget(nullptr, Qt::Window), MainWindow(mainWindow) {
+    setWindowTitle(QStringLiteral("Справка"));
+    resize(601, 546);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    HelpText = new QPlainTextEdit(this);
+    HelpText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    HelpText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    HelpText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // "Terminal" is the face the help was designed for; any fixed-pitch face
+    // with Cyrillic letters does.
+    QFont font(QStringLiteral("Terminal"));
+    font.setPixelSize(12);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    if (!QFontInfo(font).fixedPitch())
+        font.setFamily(QStringLiteral("DejaVu Sans Mono"));
+    HelpText->setFont(font);
+    layout->addWidget(HelpText);
+}
+
+bool THelpForm::LoadFile(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = QString::fromStdString(Cp1251ToUtf8(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    text.remove(QChar('\r'));
+    SetText(text);
+    return true;
+}
+
+void THelpForm::SetText(const QString& text) {
+    HelpText->setPlainText(text);
+}
+
+QString THelpForm::Text() const {
+    return HelpText->toPlainText();
+}
+
+void THelpForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void THelpForm::closeEvent(QCloseEvent* event) {
+    EnableMainWindow();
+    QWidget::closeEvent(event);
+}
+
+void THelpForm::changeEvent(QEvent* event) {
+    // Another window took the focus: the terminal takes input again, while
+    // the help stays open.
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        EnableMainWindow();
+    QWidget::changeEvent(event);
+}
+
+void THelpForm::EnableMainWindow() {
+    if (MainWindow != nullptr)
+        MainWindow->setEnabled(true);
+}
+
+} // namespace lemnar
