@@ -1,0 +1,46 @@
+#pragma once
+// The settings file, section "Options": what start-up reads for the values the
+// command line left open, and what SaveSettings writes back.
+
+#include "shell/core/CommandLine.h"
+#include "shell/core/IniFile.h"
+#include "shell/core/ShellState.h"
+
+#include <optional>
+#include <string>
+
+namespace lemnar {
+
+constexpr std::string_view SettingsSection = "Options";
+
+// Window position, client size and font size: the command line's values where
+// given, else the file's, else the current left, top and font size and a
+// 640 x 480 client area.
+TWindowGeometry ReadWindowSettings(const TStartOptions& options, const TIniFile& ini,
+                                   int currentLeft, int currentTop, int currentFontSize);
+
+// Without a P option: LogPath from the key Logfile and, when it names a file,
+// the log test, which sets options.LogEnabled. The result is the log-open
+// error text, after which start-up stops.
+std::optional<std::string> ReadLogSetting(TShellState& state, TStartOptions& options,
+                                          const TIniFile& ini);
+
+// The start-up steps after the log is open for the run: QuietMode (from
+// logEnabled and the command line's S and E only), Login and Host when still
+// empty, ExitOnDisconnect when the command line left it open, and the help
+// file beside the program unless the command line named one.
+void ReadLateSettings(TShellState& state, const TStartOptions& options, bool logEnabled,
+                      const TIniFile& ini);
+
+// Script mode puts the script's login into Login and empties fields at the
+// end; before a save, Login, Host and SaveDir are restored from the file so
+// that it keeps its own values.
+void RestoreSettingsFields(TShellState& state, const TIniFile& ini);
+
+// Writes the eleven keys of section "Options", one write each, in their fixed
+// order. Logfile is LogPath while logging is on, else empty. true: every
+// write succeeded.
+bool SaveSettings(const TShellState& state, const TIniFile& ini, bool logEnabled,
+                  const TWindowGeometry& window);
+
+} // namespace lemnar
