@@ -6,6 +6,7 @@
 #include "StateJson.h"
 
 #include "platform/OffscreenTerminal.h"
+#include "telnet/IdTelnet.h"
 #include "terminal/FontSize.h"
 
 #include <QGuiApplication>
@@ -17,6 +18,19 @@
 #include <sstream>
 
 namespace {
+
+// The telnet engine's parser with its replies thrown away: raw server bytes in,
+// application data out, as the receive thread sees them.
+class TReplayQueue final : public lemnar::TIdMainThreadQueue {
+  public:
+    void Post(std::function<void()> fn) override { fn(); }
+};
+
+class TReplayTelnet final : public lemnar::TIdTelnet {
+  public:
+    explicit TReplayTelnet(TReplayQueue& queue) : TIdTelnet(queue) {}
+    void WriteBytes(const std::string&) override {}
+};
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "lemnar-replay: %s\n", message.c_str());
@@ -55,8 +69,6 @@ int main(int argc, char** argv) {
     const auto options = lemnar::ParseReplayOptions(args, error);
     if (!options)
         return Fail(error);
-    if (options->Telnet)
-        return Fail("--telnet needs the telnet engine, which this build does not have");
 
     std::string input;
     if (!ReadInput(options->Input, input))
@@ -78,6 +90,17 @@ int main(int argc, char** argv) {
     if (options->Log) {
         for (const std::string& block : lemnar::DecodeLogBlocks(input))
             term.Feed(block, block.size() + 1);
+    } else if (options->Telnet) {
+        TReplayQueue queue;
+        TReplayTelnet telnet(queue);
+        telnet.Terminal = std::string(options->TerminalType == 0   ? "QNX"
+                                      : options->TerminalType == 1 ? "ANSI"
+                                                                   : "TTY");
+        for (std::size_t at = 0; at < input.size(); at += options->Block) {
+            const std::string data =
+                telnet.Negotiate(std::string_view(input).substr(at, options->Block));
+            term.Feed(data, data.size() + 1);
+        }
     } else {
         term.Feed(input, options->Block);
     }
