@@ -1,0 +1,118 @@
+// The TTY interpreter: plain text. It handles LF, CR, BEL, a destructive BS,
+// the byte after an ESC and the switch ESC G x ~; every other escape shows as
+// the ESC glyph. It consumes every byte it is given.
+
+#include "terminal/Terminal.h"
+
+namespace lemnar {
+
+namespace {
+
+// EscState values of this interpreter besides the shared ones.
+constexpr int TtyAfterG = 11;    // ESC G received
+constexpr int TtyAfterGArg = 12; // ESC G x received: waiting for '~'
+
+void LineFeed(TTerminal& t) {
+    t.HideCursor();
+    ++t.CursorRow;
+    if (t.CursorRow > t.ScreenRows - 1) {
+        t.ScrollUp();
+        t.CursorRow = t.ScreenRows - 1;
+    }
+    t.CaretRow = t.CursorRow;
+    t.ShowCursor();
+}
+
+void CarriageReturn(TTerminal& t) {
+    t.HideCursor();
+    t.CaretCol = t.CursorCol = 0;
+    t.ShowCursor();
+}
+
+// Blanks the cell left of the cursor and moves onto it: step back, write a
+// blank (which steps forward again), step back, restamp. At column 0 there is
+// nothing to the left: the cursor and the cells stay as they are.
+void BackSpace(TTerminal& t) {
+    if (t.CursorCol <= 0)
+        return;
+    t.HideCursor();
+    --t.CaretCol;
+    --t.CursorCol;
+    t.PutChar(' ');
+    t.HideCursor();
+    --t.CaretCol;
+    --t.CursorCol;
+    t.StampCell(t.CursorRow, t.CursorCol, t.TextFg, t.TextBg);
+    t.ShowCursor();
+}
+
+void ControlCharacter(TTerminal& t, char c) {
+    if (c == Lf)
+        LineFeed(t);
+    else if (c == Cr)
+        CarriageReturn(t);
+    else if (c == Bs)
+        BackSpace(t);
+    else if (c == Bel)
+        t.Host.MessageBeep(1000);
+}
+
+// ESC G x: the switch command ESC G '1' or '0', completed by '~'.
+void StoreSwitch(TTerminal& t, char arg) {
+    t.GraphicsArg = arg;
+    t.CommandBuffer[0] = Esc;
+    t.CommandBuffer[1] = 'G';
+    t.CommandBuffer[2] = arg == '1' ? '1' : '0';
+}
+
+void RunSwitch(TTerminal& t) {
+    t.CommandBuffer[3] = '~';
+    t.CommandLength = 4;
+    t.ExecuteCommand();
+    t.CommandLength = 0;
+}
+
+void EchoSwitch(TTerminal& t, char c) {
+    t.PutChar(Esc);
+    t.PutChar('G');
+    t.PutChar(t.GraphicsArg);
+    t.PutChar(c);
+}
+
+} // namespace
+
+void TTerminal::InterpretTty() {
+    const char c = CurrentByte;
+    switch (EscState) {
+    case EscAfterEsc:
+        // ESC G: the switch; ESC x: the ESC glyph is drawn and x discarded
+        if (c != 'G')
+            PutChar(Esc);
+        EscState = c == 'G' ? TtyAfterG : EscGround;
+        return;
+    case TtyAfterG:
+        // ESC G x: keep x, wait for '~'
+        StoreSwitch(*this, c);
+        EscState = TtyAfterGArg;
+        return;
+    case TtyAfterGArg:
+        // ESC G x ~: run the switch; anything else draws ESC G x and the byte
+        if (c == '~')
+            RunSwitch(*this);
+        else
+            EchoSwitch(*this, c);
+        EscState = EscGround;
+        return;
+    case EscControl:
+        // LF, CR, destructive BS, BEL; other bytes do nothing
+        ControlCharacter(*this, c);
+        EscState = EscGround;
+        return;
+    default:
+        // no other state occurs here: back to ground
+        EscState = EscGround;
+        return;
+    }
+}
+
+} // namespace lemnar

@@ -1,0 +1,113 @@
+#pragma once
+// Helpers shared by the ANSI and TTY byte-stream tests: a headless terminal,
+// a short notation for escape sequences, and readers for the screen text,
+// cells and pixels.
+
+#include "platform/OffscreenTerminal.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+
+namespace lemnar::test {
+
+// '^' stands for ESC, so "^[2J" is ESC [ 2 J.
+inline std::string Seq(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == '^')
+            c = Esc;
+    return out;
+}
+
+inline std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, int cols = 80,
+                                                        int rows = 25) {
+    TOffscreenTerminal::TOptions options;
+    options.Cols = cols;
+    options.Rows = rows;
+    options.TerminalType = type;
+    return std::make_unique<TOffscreenTerminal>(options);
+}
+
+// The rows of the grid with trailing blanks dropped, joined by '\n', without
+// the empty rows at the bottom.
+inline std::string ScreenText(const TOffscreenTerminal& t) {
+    std::string out;
+    std::string pending;
+    for (int r = 0; r < t.Terminal.ScreenRows; ++r) {
+        std::string row = t.RowBytes(r);
+        row.erase(row.find_last_not_of(' ') + 1);
+        if (r > 0)
+            pending += '\n';
+        if (!row.empty()) {
+            out += pending + row;
+            pending.clear();
+        }
+    }
+    return out;
+}
+
+// The colours of the pixels of one cell on ScreenBitmap.
+inline std::set<TColor> CellPixels(const TOffscreenTerminal& t, int row, int col) {
+    std::set<TColor> colours;
+    const TTerminal& term = t.Terminal;
+    for (int y = row * term.CellHeight; y < (row + 1) * term.CellHeight; ++y)
+        for (int x = col * term.CellWidth; x < (col + 1) * term.CellWidth; ++x)
+            colours.insert(term.ScreenBitmap.Pixel(x, y));
+    return colours;
+}
+
+// The cells from (row, col) hold text in palette colours fg on bg, and their
+// pixels are exactly those two colours (fg at least once unless text is blank).
+inline void ExpectSpan(const TOffscreenTerminal& t, int row, int col, std::string_view text, int fg,
+                       int bg) {
+    SCOPED_TRACE("span \"" + std::string(text) + "\" at row " + std::to_string(row) + ", column " +
+                 std::to_string(col));
+    EXPECT_EQ(t.RowBytes(row).substr(col, text.size()), text);
+    bool inked = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const Cell& cell = t.Terminal.ScreenCells[row][col + static_cast<int>(i)];
+        EXPECT_EQ(cell.Fg, fg) << "column " << col + i;
+        EXPECT_EQ(cell.Bg, bg) << "column " << col + i;
+        for (TColor c : CellPixels(t, row, col + static_cast<int>(i))) {
+            EXPECT_TRUE(c == TextPalette[fg] || c == TextPalette[bg])
+                << "column " << col + i << " pixel " << std::hex << c;
+            inked = inked || (c == TextPalette[fg] && fg != bg);
+        }
+    }
+    if (text.find_first_not_of(' ') != std::string_view::npos) {
+        EXPECT_TRUE(inked) << "no pixel in the text colour";
+    }
+}
+
+// Everything a byte stream leaves behind: cells of the grid, positions,
+// parser state, attributes and both pictures.
+inline void ExpectSameState(const TOffscreenTerminal& a, const TOffscreenTerminal& b) {
+    const TTerminal& x = a.Terminal;
+    const TTerminal& y = b.Terminal;
+    for (int r = 0; r < x.ScreenRows; ++r)
+        for (int c = 0; c < x.ScreenCols; ++c) {
+            const Cell& p = x.ScreenCells[r][c];
+            const Cell& q = y.ScreenCells[r][c];
+            ASSERT_TRUE(p.Ch == q.Ch && p.Fg == q.Fg && p.Bg == q.Bg && p.Blink == q.Blink)
+                << "cell " << r << "," << c;
+        }
+    EXPECT_EQ(x.CursorRow, y.CursorRow);
+    EXPECT_EQ(x.CursorCol, y.CursorCol);
+    EXPECT_EQ(x.CaretRow, y.CaretRow);
+    EXPECT_EQ(x.CaretCol, y.CaretCol);
+    EXPECT_EQ(x.CursorDrawn, y.CursorDrawn);
+    EXPECT_EQ(x.EscState, y.EscState);
+    EXPECT_EQ(x.CommandMode, y.CommandMode);
+    EXPECT_EQ(x.TextFg, y.TextFg);
+    EXPECT_EQ(x.TextBg, y.TextBg);
+    EXPECT_EQ(x.BrightFg, y.BrightFg);
+    EXPECT_EQ(a.BeepCount, b.BeepCount);
+    EXPECT_TRUE(a.BitmapImage() == b.BitmapImage()) << "ScreenBitmap differs";
+    EXPECT_TRUE(a.WindowImage() == b.WindowImage()) << "window picture differs";
+}
+
+} // namespace lemnar::test
