@@ -1,0 +1,309 @@
+#include "telnet/IdTelnet.h"
+
+#include "telnet/IdTelnetReadThread.h"
+
+#include <algorithm>
+
+namespace lemnar {
+
+namespace {
+
+constexpr std::uint8_t Iac = 255;
+constexpr std::uint8_t Dont = 254;
+constexpr std::uint8_t Do = 253;
+constexpr std::uint8_t Wont = 252;
+constexpr std::uint8_t Will = 251;
+constexpr std::uint8_t Sb = 250;
+constexpr std::uint8_t Se = 240;
+
+constexpr std::uint8_t OptEcho = 1;
+constexpr std::uint8_t OptTerminalType = 24;
+constexpr std::uint8_t OptEndOfRecord = 25;
+constexpr std::uint8_t OptNaws = 31;
+
+constexpr std::uint8_t SbSend = 1;
+constexpr std::uint8_t SbIs = 0;
+
+// The whole negotiation policy: the server may perform ECHO and
+// END-OF-RECORD; this side performs ECHO, TERMINAL-TYPE and NAWS. Any option
+// not listed is refused both ways.
+struct TOptionAnswer {
+    std::uint8_t Option;
+    std::uint8_t AnswerToWill;
+    std::uint8_t AnswerToDo;
+};
+
+constexpr TOptionAnswer OptionPolicy[] = {
+    {OptEcho, Do, Will},
+    {OptTerminalType, Dont, Will},
+    {OptEndOfRecord, Do, Wont},
+    {OptNaws, Dont, Will},
+};
+
+constexpr TOptionAnswer RefusedOption{0, Dont, Wont};
+
+const TOptionAnswer& AnswerFor(std::uint8_t option) {
+    const auto* found =
+        std::find_if(std::begin(OptionPolicy), std::end(OptionPolicy),
+                     [option](const TOptionAnswer& a) { return a.Option == option; });
+    return found == std::end(OptionPolicy) ? RefusedOption : *found;
+}
+
+char Byte(std::uint8_t b) {
+    return static_cast<char>(b);
+}
+
+// Grid sizes go out as two bytes each.
+std::uint16_t SizeField(std::int32_t value) {
+    return static_cast<std::uint16_t>(std::clamp<std::int32_t>(value, 0, 65535));
+}
+
+} // namespace
+
+TIdTelnet::TIdTelnet(TIdMainThreadQueue& queue) : Queue(queue) {
+    Port = 23;
+}
+
+TIdTelnet::~TIdTelnet() {
+    if (ReadThread)
+        ReadThread->Terminate();
+    DetachSocket();
+    StopReadThread();
+}
+
+void TIdTelnet::Connect() {
+    try {
+        if (OnConnect)
+            OnConnect();
+        if (!IsConnected() && StopReadThread())
+            TIdTCPClient::DoOnDisconnected();
+        OpenConnection();
+        if (IsConnected()) {
+            ReadThread = std::make_unique<TIdTelnetReadThread>(*this, Queue);
+            ReadThread->Start();
+        }
+    } catch (const EIdSocketError&) {
+        throw EIdTelnetClientConnectError();
+    }
+}
+
+void TIdTelnet::Disconnect() {
+    if (ReadThread)
+        ReadThread->Terminate();
+    PeerIsTelnet = false;
+    CloseConnection();
+    if (StopReadThread())
+        TIdTCPClient::DoOnDisconnected();
+    if (OnDisconnect)
+        OnDisconnect();
+}
+
+bool TIdTelnet::StopReadThread() {
+    if (ReadThread) {
+        ReadThread->Terminate();
+        ReadThread->WaitFor();
+        ReadThread.reset();
+    }
+    return DisconnectUndelivered.exchange(false);
+}
+
+void TIdTelnet::DoOnDisconnected() {
+    if (!OnWindowThread([this] { TIdTCPClient::DoOnDisconnected(); }))
+        DisconnectUndelivered = true;
+}
+
+bool TIdTelnet::OnWindowThread(const std::function<void()>& fn) {
+    if (ReadThread && ReadThread->IsCurrentThread())
+        return ReadThread->Synchronize(fn);
+    fn();
+    return true;
+}
+
+void TIdTelnet::DoTelnetCommand(TTelnetCommand status) {
+    OnWindowThread([this, status] {
+        if (OnTelnetCommand)
+            OnTelnetCommand(*this, status);
+    });
+}
+
+void TIdTelnet::SendCh(std::uint8_t ch) {
+    if (ch == '\r' && !PeerIsTelnet)
+        WriteBytes("\r\n");
+    else
+        WriteBytes(std::string(1, Byte(ch)));
+}
+
+void TIdTelnet::Handle_WS() {
+    std::uint16_t columns = SizeField(Columns);
+    std::uint16_t rows = SizeField(Rows);
+    std::string report{Byte(Iac),          Byte(Sb),      Byte(OptNaws),
+                       Byte(columns >> 8), Byte(columns), Byte(rows >> 8),
+                       Byte(rows),         Byte(Iac),     Byte(Se)};
+    SendNegotiationResp(report);
+}
+
+void TIdTelnet::Handle_SB(std::uint8_t /*option*/, std::string_view data) {
+    if (data.size() != 1 || static_cast<std::uint8_t>(data[0]) != SbSend)
+        return;
+    std::string terminal = Terminal;
+    if (terminal.empty()) {
+        terminal = "dumb";
+        Terminal = terminal;
+    }
+    std::string report{Byte(Iac), Byte(Sb), Byte(OptTerminalType), Byte(SbIs)};
+    report += terminal;
+    report += Byte(Iac);
+    report += Byte(Se);
+    SendNegotiationResp(report);
+}
+
+void TIdTelnet::SendNegotiationResp(std::string& message) {
+    WriteBytes(message);
+    message.clear();
+}
+
+void TIdTelnet::SendReply(std::uint8_t verb, std::uint8_t option) {
+    std::string reply{Byte(Iac), Byte(verb), Byte(option)};
+    SendNegotiationResp(reply);
+}
+
+std::string TIdTelnet::Negotiate(std::string_view buf) {
+    std::string output;
+    output.reserve(buf.size());
+    SbOption = 0;
+    SbData.clear();
+    for (char c : buf) {
+        auto b = static_cast<std::uint8_t>(c);
+        switch (ReceiveState) {
+        case tnsDATA: // data byte; IAC starts a command
+            ReceiveState = OnData(b, output);
+            break;
+        case tnsIAC: // IAC x: IAC IAC is data 255, WILL/WONT/DO/DONT/SB go on, others drop
+            ReceiveState = OnCommand(b, output);
+            break;
+        case tnsIAC_WILL: // IAC WILL opt: DO for ECHO and END-OF-RECORD, DONT otherwise
+            ReceiveState = AnswerWill(b);
+            break;
+        case tnsIAC_WONT: // IAC WONT opt: always DONT
+            ReceiveState = AnswerWont(b);
+            break;
+        case tnsIAC_DO: // IAC DO opt: WILL for ECHO, TERMINAL-TYPE and NAWS, WONT otherwise
+            ReceiveState = AnswerDo(b);
+            break;
+        case tnsIAC_DONT: // IAC DONT opt: always WONT
+            ReceiveState = AnswerDont(b);
+            break;
+        case tnsIAC_SB: // IAC SB opt: collect data for opt; IAC SB IAC drops the next byte
+            ReceiveState = StartSubnegotiation(b);
+            break;
+        case tnsIAC_SBIAC: // the byte after IAC SB IAC: dropped
+            ReceiveState = tnsDATA;
+            break;
+        case tnsIAC_SBDATA: // subnegotiation data until IAC
+            ReceiveState = CollectSubnegotiation(b);
+            break;
+        case tnsSBDATA_IAC: // IAC in subnegotiation: SE ends, SB ends and restarts, IAC is 255
+            ReceiveState = EndSubnegotiation(b);
+            break;
+        case tnsWINS: // left here only by a failed report: the byte is dropped
+        default:
+            ReceiveState = tnsDATA;
+            break;
+        }
+    }
+    return output;
+}
+
+TTnState TIdTelnet::OnData(std::uint8_t b, std::string& output) {
+    if (b != Iac) {
+        output += Byte(b);
+        return tnsDATA;
+    }
+    PeerIsTelnet = true;
+    return tnsIAC;
+}
+
+TTnState TIdTelnet::OnCommand(std::uint8_t b, std::string& output) {
+    switch (b) {
+    case Iac:
+        output += Byte(Iac);
+        return tnsDATA;
+    case Will:
+        return tnsIAC_WILL;
+    case Wont:
+        return tnsIAC_WONT;
+    case Do:
+        return tnsIAC_DO;
+    case Dont:
+        return tnsIAC_DONT;
+    case Sb:
+        return tnsIAC_SB;
+    default: // NOP, GA, EOR, AYT and the rest: dropped unanswered
+        return tnsDATA;
+    }
+}
+
+TTnState TIdTelnet::AnswerWill(std::uint8_t option) {
+    if (option == OptEcho)
+        DoTelnetCommand(tncNoLocalEcho);
+    SendReply(AnswerFor(option).AnswerToWill, option);
+    return tnsDATA;
+}
+
+TTnState TIdTelnet::AnswerWont(std::uint8_t option) {
+    if (option == OptEcho)
+        DoTelnetCommand(tncLocalEcho);
+    SendReply(Dont, option);
+    return tnsDATA;
+}
+
+TTnState TIdTelnet::AnswerDo(std::uint8_t option) {
+    if (option == OptEcho)
+        DoTelnetCommand(tncLocalEcho);
+    // The size report follows the WILL NAWS at once, every time.
+    ReceiveState = option == OptNaws ? tnsWINS : tnsIAC_DO;
+    SendReply(AnswerFor(option).AnswerToDo, option);
+    if (ReceiveState == tnsWINS)
+        Handle_WS();
+    return tnsDATA;
+}
+
+TTnState TIdTelnet::AnswerDont(std::uint8_t option) {
+    if (option == OptEcho)
+        DoTelnetCommand(tncEcho);
+    SendReply(Wont, option);
+    return tnsDATA;
+}
+
+TTnState TIdTelnet::StartSubnegotiation(std::uint8_t b) {
+    if (b == Iac)
+        return tnsIAC_SBIAC;
+    SbOption = b;
+    SbData.clear();
+    return tnsIAC_SBDATA;
+}
+
+TTnState TIdTelnet::CollectSubnegotiation(std::uint8_t b) {
+    if (b == Iac)
+        return tnsSBDATA_IAC;
+    SbData += Byte(b);
+    return tnsIAC_SBDATA;
+}
+
+TTnState TIdTelnet::EndSubnegotiation(std::uint8_t b) {
+    switch (b) {
+    case Se:
+        Handle_SB(SbOption, SbData);
+        return tnsDATA;
+    case Sb: // a new subnegotiation follows without SE
+        Handle_SB(SbOption, SbData);
+        return tnsIAC_SB;
+    case Iac:
+        SbData += Byte(Iac);
+        return tnsIAC_SBDATA;
+    default: // malformed end: the subnegotiation is dropped
+        return tnsDATA;
+    }
+}
+
+} // namespace lemnar

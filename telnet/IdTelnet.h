@@ -1,0 +1,130 @@
+#pragma once
+// The telnet engine: opens the connection, runs the receive thread, strips
+// telnet commands from the stream, answers the server's option negotiation
+// with a fixed, stateless policy, and hands each block's application data to
+// the window thread.
+//
+// Threads: Connect, Disconnect, SendCh and the destructor belong to the
+// window thread, which must be the thread that runs the queue's functions.
+// Every event except OnConnect/OnDisconnect/OnConnected (raised inside the
+// window thread's own calls) is handed to the window thread too. Negotiation
+// replies leave through WriteBytes, so Negotiate runs without a socket when
+// WriteBytes is overridden.
+
+#include "telnet/IdLockedString.h"
+#include "telnet/IdMainThreadQueue.h"
+#include "telnet/IdTCPClient.h"
+#include "telnet/IdTelnetError.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace lemnar {
+
+class TIdTelnetReadThread;
+
+// Parser states; the numbers are fixed.
+enum TTnState : std::uint8_t {
+    tnsDATA = 0,
+    tnsIAC = 1,
+    tnsIAC_SB = 2,
+    tnsIAC_WILL = 3,
+    tnsIAC_DO = 4,
+    tnsIAC_WONT = 5,
+    tnsIAC_DONT = 6,
+    tnsIAC_SBIAC = 7,
+    tnsIAC_SBDATA = 8,
+    tnsSBDATA_IAC = 9,
+    tnsWINS = 10, // transient: DO NAWS accepted, the size report is due
+};
+
+// Echo notifications raised through OnTelnetCommand.
+enum TTelnetCommand : std::uint8_t {
+    tncNoLocalEcho = 0,
+    tncLocalEcho = 1,
+    tncEcho = 2,
+};
+
+class TIdTelnet : public TIdTCPClient {
+  public:
+    using TTnDataAvail = std::function<void(std::string buffer)>;
+    using TOnTelnetCommand = std::function<void(TIdTelnet& sender, TTelnetCommand status)>;
+    using TClientEvent = std::function<void()>;
+
+    // The queue must outlive the engine.
+    explicit TIdTelnet(TIdMainThreadQueue& queue);
+    // Closes the connection without raising any event: the owner is going.
+    ~TIdTelnet() override;
+
+    // Opens the connection and starts the receive thread. Every socket error
+    // becomes EIdTelnetClientConnectError; other exceptions pass.
+    void Connect();
+    // Stops the receive thread and closes the connection. A block whose
+    // hand-off is still pending is dropped. OnDisconnected is raised here
+    // when this call closes the socket, or when the peer's close had not yet
+    // been handed over.
+    void Disconnect();
+    // Sends one byte; a carriage return is followed by LF until the peer has
+    // shown it speaks telnet. Bytes are not IAC-doubled.
+    void SendCh(std::uint8_t ch);
+    // Sends the window-size report from Rows and Columns.
+    void Handle_WS();
+
+    // Parses one received block and returns its application data; replies
+    // are written while it runs. Called by the receive thread.
+    std::string Negotiate(std::string_view buf);
+    // A complete subnegotiation: data exactly SEND is answered with the
+    // terminal-type report, whatever the option.
+    void Handle_SB(std::uint8_t option, std::string_view data);
+    // Writes the message in one write, then empties it.
+    void SendNegotiationResp(std::string& message);
+    void DoTelnetCommand(TTelnetCommand status);
+
+    TIdLockedString Terminal{"dumb"};
+    std::atomic<std::int32_t> Rows{0};
+    std::atomic<std::int32_t> Columns{0};
+    TTnDataAvail OnDataAvailable;
+    TOnTelnetCommand OnTelnetCommand; // on the window thread
+    TClientEvent OnConnect;
+    TClientEvent OnDisconnect;
+    // Kept across blocks and connections; only the parser moves it.
+    TTnState ReceiveState = tnsDATA;
+    std::atomic<bool> PeerIsTelnet{false};
+
+  protected:
+    // From the receive thread the event is handed to the window thread.
+    void DoOnDisconnected() override;
+
+  private:
+    friend class TIdTelnetReadThread;
+
+    TTnState OnData(std::uint8_t b, std::string& output);
+    TTnState OnCommand(std::uint8_t b, std::string& output);
+    TTnState AnswerWill(std::uint8_t option);
+    TTnState AnswerWont(std::uint8_t option);
+    TTnState AnswerDo(std::uint8_t option);
+    TTnState AnswerDont(std::uint8_t option);
+    TTnState StartSubnegotiation(std::uint8_t b);
+    TTnState CollectSubnegotiation(std::uint8_t b);
+    TTnState EndSubnegotiation(std::uint8_t b);
+    void SendReply(std::uint8_t verb, std::uint8_t option);
+    // Runs fn on the window thread; synchronously when called from the
+    // receive thread. False: the hand-off was cancelled and fn did not run.
+    bool OnWindowThread(const std::function<void()>& fn);
+    // Stops and joins the receive thread. True: a close by the peer was
+    // never handed to the window thread.
+    bool StopReadThread();
+
+    TIdMainThreadQueue& Queue;
+    std::unique_ptr<TIdTelnetReadThread> ReadThread;
+    std::atomic<bool> DisconnectUndelivered{false};
+    // The subnegotiation of the block being parsed.
+    std::uint8_t SbOption = 0;
+    std::string SbData;
+};
+
+} // namespace lemnar

@@ -1,0 +1,217 @@
+// The engine against a scripted loopback server: what goes over the wire,
+// and which events reach the window thread in which order.
+
+#include "ScriptedServer.h"
+#include "TelnetProbe.h"
+#include "TestQueue.h"
+#include "telnet/IdTelnet.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <netinet/in.h>
+#include <string>
+#include <vector>
+
+namespace lemnar {
+namespace {
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string s;
+    for (int v : values)
+        s += static_cast<char>(v);
+    return s;
+}
+
+class IdTelnetLoopbackTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(Server.Listening());
+        Telnet.Host = "127.0.0.1:" + std::to_string(Server.Port());
+        Telnet.Rows = 25;
+        Telnet.Columns = 80;
+        Telnet.Terminal = "QNX";
+    }
+
+    void ConnectAndAccept() {
+        Telnet.Connect();
+        ASSERT_TRUE(Server.Accept());
+    }
+
+    // Pumps the window thread until the server has received text.
+    bool ServerGets(const std::string& text) {
+        return Queue.PumpUntil([&] {
+            Server.Poll();
+            return Server.Received.find(text) != std::string::npos;
+        });
+    }
+
+    bool EventArrives(const std::string& event) {
+        return Queue.PumpUntil([&] { return Probe.Has(event); });
+    }
+
+    TTestQueue Queue;
+    TScriptedServer Server;
+    TIdTelnet Telnet{Queue};
+    TTelnetProbe Probe{Telnet};
+};
+
+TEST_F(IdTelnetLoopbackTest, AnswersNegotiationOverTheConnection) {
+    ConnectAndAccept();
+    EXPECT_TRUE(Telnet.IsConnected());
+    Server.Send(Bytes({255, 253, 24, 255, 253, 31, 255, 250, 24, 1, 255, 240, 255, 251, 1}));
+    const std::string replies =
+        Bytes({255, 251, 24,  255, 251, 31,  255, 250, 31,  0,   80,  0,   25, 255,
+               240, 255, 250, 24,  0,   'Q', 'N', 'X', 255, 240, 255, 253, 1});
+    ASSERT_TRUE(ServerGets(replies));
+    EXPECT_EQ(Server.Received, replies);
+
+    // A resize reports again, whether the server asked or not.
+    Server.Received.clear();
+    Telnet.Rows = 30;
+    Telnet.Handle_WS();
+    ASSERT_TRUE(ServerGets(Bytes({255, 250, 31, 0, 80, 0, 30, 255, 240})));
+    Telnet.SendCh('l');
+    Telnet.SendCh(13);
+    ASSERT_TRUE(ServerGets("l\r"));
+    Telnet.WriteBytes("\x1b[A");
+    ASSERT_TRUE(ServerGets("\x1b[A"));
+    EXPECT_EQ(Server.Received,
+              Bytes({255, 250, 31, 0, 80, 0, 30, 255, 240, 'l', 13, 27, '[', 'A'}));
+    EXPECT_EQ(Probe.ForeignThreadEvents, 0);
+}
+
+TEST_F(IdTelnetLoopbackTest, DeliversBlocksInOrderThenThePeersClose) {
+    ConnectAndAccept();
+    EXPECT_EQ(Probe.Events, std::vector<std::string>{"connected"});
+    Telnet.SendCh(13);
+    ASSERT_TRUE(ServerGets("\r\n"));
+
+    Server.Send("one");
+    ASSERT_TRUE(EventArrives("data:one"));
+    Server.Send(Bytes({255, 241})); // commands only: an empty block
+    ASSERT_TRUE(EventArrives("data:"));
+    Server.Send(Bytes({'t', 'w', 255, 255, 'o'}));
+    ASSERT_TRUE(EventArrives("data:tw\xFFo"));
+    Server.Close();
+    ASSERT_TRUE(Queue.PumpUntil([&] { return Probe.Events.size() == 6; }));
+    const std::vector<std::string> expected = {
+        "connected", "data:one", "data:", "data:tw\xFFo", "disconnected", "data:"};
+    EXPECT_EQ(Probe.Events, expected);
+    EXPECT_FALSE(Telnet.IsConnected());
+    EXPECT_EQ(Probe.ForeignThreadEvents, 0);
+    EXPECT_THROW(Telnet.WriteBytes("x"), EIdConnClosedGracefully);
+
+    // A disconnect after the peer's close raises no second event.
+    Telnet.Disconnect();
+    Queue.PumpFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(Probe.Disconnects, 1);
+    EXPECT_EQ(Probe.Events.back(), "disconnect");
+}
+
+TEST_F(IdTelnetLoopbackTest, DisconnectClosesAndRestartsTheCarriageReturnRule) {
+    ConnectAndAccept();
+    Server.Send(Bytes({255, 241}));
+    ASSERT_TRUE(EventArrives("data:"));
+    Telnet.SendCh(13);
+    ASSERT_TRUE(ServerGets("\r"));
+    EXPECT_EQ(Server.Received, "\r");
+
+    Telnet.Disconnect();
+    const std::vector<std::string> afterDisconnect = {"connected", "data:", "disconnected",
+                                                      "disconnect"};
+    EXPECT_EQ(Probe.Events, afterDisconnect);
+    EXPECT_FALSE(Telnet.IsConnected());
+    ASSERT_TRUE(Queue.PumpUntil([&] {
+        Server.Poll();
+        return Server.ClientClosed();
+    }));
+
+    ConnectAndAccept();
+    Telnet.SendCh(13);
+    ASSERT_TRUE(ServerGets("\r\n"));
+    EXPECT_EQ(Probe.Disconnects, 1);
+    EXPECT_THROW(Telnet.Connect(), EIdAlreadyConnected);
+    try {
+        Telnet.Connect();
+    } catch (const EIdAlreadyConnected& e) {
+        EXPECT_STREQ(e.what(), "Already connected.");
+    }
+}
+
+TEST_F(IdTelnetLoopbackTest, EveryConnectFailureReadsServerNotResponding) {
+    int closedPort = 0;
+    {
+        TScriptedServer closed;
+        closedPort = closed.Port();
+    }
+    for (std::string host :
+         {"127.0.0.1:" + std::to_string(closedPort), std::string("no-such-host.invalid"),
+          std::string("127.0.0.1:notaport"), std::string("[::1")}) {
+        SCOPED_TRACE(host);
+        Telnet.Host = host;
+        try {
+            Telnet.Connect();
+            ADD_FAILURE() << "connected";
+        } catch (const EIdTelnetClientConnectError& e) {
+            EXPECT_STREQ(e.what(), "server not responding");
+        }
+        EXPECT_FALSE(Telnet.IsConnected());
+    }
+    EXPECT_TRUE(Probe.Events.empty());
+}
+
+TEST_F(IdTelnetLoopbackTest, AcceptsTheHostForms) {
+    const std::string port = std::to_string(Server.Port());
+    struct TCase {
+        std::string Host;
+        int Port;
+    };
+    const TCase cases[] = {
+        {"127.0.0.1:" + port, 23},    {"localhost:" + port, 23},    {"LocalHost:" + port, 23},
+        {"127.0.0.1", Server.Port()}, {"LOCALHOST", Server.Port()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Host);
+        Telnet.Host = c.Host;
+        Telnet.Port = c.Port;
+        ConnectAndAccept();
+        Telnet.Disconnect();
+    }
+    EXPECT_EQ(Probe.Disconnects, 5);
+}
+
+TEST_F(IdTelnetLoopbackTest, ConnectsToIpv6Literals) {
+    TScriptedServer server6(AF_INET6);
+    if (!server6.Listening())
+        GTEST_SKIP() << "::1 cannot be bound here";
+    for (std::string host : {"[::1]:" + std::to_string(server6.Port()), std::string("::1")}) {
+        SCOPED_TRACE(host);
+        Telnet.Host = host;
+        Telnet.Port = server6.Port();
+        Telnet.Connect();
+        ASSERT_TRUE(server6.Accept());
+        server6.Send("v6");
+        ASSERT_TRUE(EventArrives("data:v6"));
+        Probe.Events.clear();
+        Telnet.Disconnect();
+    }
+}
+
+TEST_F(IdTelnetLoopbackTest, MissingDataHandlerEndsTheReceiveThread) {
+    Telnet.OnDataAvailable = nullptr;
+    ConnectAndAccept();
+    Server.Send("x");
+    Queue.PumpFor(std::chrono::milliseconds(100));
+    // Nobody reads any more: a request stays unanswered.
+    Server.Send(Bytes({255, 253, 24}));
+    Queue.PumpFor(std::chrono::milliseconds(100));
+    Server.Poll();
+    EXPECT_EQ(Server.Received, "");
+    EXPECT_TRUE(Telnet.IsConnected());
+    Telnet.Disconnect();
+    EXPECT_EQ(Probe.Disconnects, 1);
+}
+
+} // namespace
+} // namespace lemnar
