@@ -1,8 +1,13 @@
 #pragma once
 // Qt key events as the key maps see them: a virtual-key code and the held
-// modifiers.
+// modifiers, the key sequences on which a binding's action triggers, and the
+// characters that a key types.
 
 #include "keyboard/VirtualKey.h"
+
+#include <QKeySequence>
+#include <QList>
+#include <string>
 
 class QKeyEvent;
 
@@ -13,7 +18,18 @@ struct TKeyEventInfo {
     TModifiers Modifiers = TModifiers::None;
 };
 
+// VkNone for keys that no map or keypad code names (modifiers alone, digits).
 TKeyEventInfo TranslateKeyEvent(const QKeyEvent& event);
+
+// The key sequences that Qt reports for a shortcut, empty for a binding
+// without a key. Enter counts on both Enter keys; Shift+Tab also as Backtab.
+QList<QKeySequence> ShortcutKeys(TShortcut shortcut);
+
+// The characters a key press types, as the classic key-press path sees them:
+// Ctrl+letter is the control byte 1..26, Ctrl+Backspace 127 and Ctrl+Enter 10
+// whatever text the platform attached; Alt, alone or with Ctrl, types
+// nothing; Delete types nothing (its DEL text is not a typed character).
+std::u32string TypedCharacters(const QKeyEvent& event);
 
 // The code page 1251 byte typed for a character, or -1 when there is none.
 int UnicodeToKeyByte(char32_t ch);

@@ -1,5 +1,12 @@
 // Keys: the active key map first, then the keypad codes of the key-down path,
 // then the typed character; Print Screen saves the screen on release.
+//
+// The two maps are QAction objects, one per binding, named as the binding and
+// grouped as "Keyz_QNX" and "Keyz_ANSI"; Qt's shortcut matching finds them
+// before any widget sees the key, so Tab, F10 and Alt+letters never reach
+// focus handling or the menu bar. An application-wide filter previews the
+// keys of the main window for the key-down, key-press and key-up paths and
+// keeps focused controls from claiming a bound key.
 
 #include "shell/HelpForm.h"
 #include "shell/MainWindow.h"
@@ -14,6 +21,8 @@
 #include "platform/KeyTranslation.h"
 #include "platform/MessageBox.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QFrame>
 #include <QKeyEvent>
@@ -23,6 +32,10 @@
 namespace lemnar {
 
 namespace {
+
+constexpr char QnxGroupName[] = "Keyz_QNX";
+constexpr char AnsiGroupName[] = "Keyz_ANSI";
+constexpr char PreviewName[] = "KeyPreview";
 
 // Key handlers send through the engine's connection.
 class TTelnetKeyOutput final : public TKeyOutput {
@@ -35,33 +48,166 @@ class TTelnetKeyOutput final : public TKeyOutput {
     TIdTelnet& Telnet;
 };
 
+// A binding's action: Esc hides the help window first, then the bytes go out
+// while connected.
+void RunKeyBinding(TMainWindow& window, const TKeyBinding& binding) {
+    if (binding.HidesHelp && window.HelpForm != nullptr && window.HelpForm->isVisible())
+        window.HelpForm->close(); // closing, not hiding, gives the main window its input back
+    TTelnetKeyOutput output(window.Telnet);
+    ExecuteKeyAction(binding, window.Connected == 1, output);
+}
+
+int TerminalTypeOf(TKeyMap map) {
+    return map == TKeyMap::Qnx ? TermQnx : TermAnsi;
+}
+
+const TKeyBinding* ActiveBinding(const TMainWindow& window, const TKeyEventInfo& info) {
+    if (window.ActiveKeyMap == TKeyMap::None)
+        return nullptr;
+    return FindBinding(TerminalTypeOf(window.ActiveKeyMap), info.VirtualKey, info.Modifiers);
+}
+
+// The main window's key preview, installed on the application so that it sees
+// the keys of every control of the main window and of the help window.
+class TKeyPreview final : public QObject {
+  public:
+    explicit TKeyPreview(TMainWindow& window) : QObject(&window), Window(window) {
+        setObjectName(QString::fromLatin1(PreviewName));
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress &&
+            type != QEvent::KeyRelease)
+            return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget == nullptr)
+            return false;
+        QWidget* top = widget->window();
+        const bool inMain = top == &Window;
+        const bool inHelp = Window.HelpForm != nullptr && top == Window.HelpForm;
+        if (!inMain && !inHelp)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const TKeyEventInfo info = TranslateKeyEvent(*key);
+        if (type == QEvent::ShortcutOverride)
+            return Override(*key, info);
+        if (!inMain || !FirstReceiver(widget))
+            return false;
+        const auto modifiers = static_cast<unsigned>(info.Modifiers);
+        if (type == QEvent::KeyRelease) {
+            if (!key->isAutoRepeat())
+                Window.FormKeyUp(info.VirtualKey, modifiers);
+            return widget == Window.View;
+        }
+        // A bound key that the shortcut did not take (its window was not the
+        // active one) is still the map's.
+        if (Window.HandleKeyMapKey(info.VirtualKey, modifiers)) {
+            event->accept();
+            return true;
+        }
+        Window.FormKeyDown(info.VirtualKey, modifiers);
+        for (char32_t ch : TypedCharacters(*key)) {
+            const int byte = UnicodeToKeyByte(ch);
+            if (byte >= 0)
+                Window.FormKeyPress(static_cast<std::uint8_t>(byte));
+        }
+        // The terminal area takes the key; another control (the host input)
+        // gets it as well.
+        if (widget != Window.View)
+            return false;
+        event->accept();
+        return true;
+    }
+
+  private:
+    // While a map is active, whether its shortcut gets the key is decided by
+    // the map alone: a bound key is refused to the control that would claim
+    // it (a line edit claims Home, Left, Backspace), and any other key is
+    // delivered as a key press, so that Qt's looser matching (keypad keys as
+    // their main-keyboard twins, extra Shift) never triggers a binding:
+    // Ctrl+keypad - must reach the key-down path, not Ctrl+- of the map.
+    bool Override(QKeyEvent& key, const TKeyEventInfo& info) {
+        if (Window.ActiveKeyMap == TKeyMap::None || info.VirtualKey == VkNone)
+            return false;
+        if (ActiveBinding(Window, info) != nullptr)
+            key.ignore();
+        else
+            key.accept();
+        return true;
+    }
+
+    // A key press that a control ignores travels on to its parents; only its
+    // first receiver, the control with the focus, counts.
+    bool FirstReceiver(const QWidget* widget) const {
+        const QWidget* focus = Window.focusWidget();
+        return focus != nullptr ? widget == focus : widget == &Window;
+    }
+
+    TMainWindow& Window;
+};
+
+// The action groups and the preview are made on first use, with the first
+// connection: before it no map is active and no key sends anything.
+void EnsureKeyMaps(TMainWindow& window) {
+    if (window.findChild<QObject*>(QString::fromLatin1(PreviewName), Qt::FindDirectChildrenOnly) !=
+        nullptr)
+        return;
+    for (const int type : {TermQnx, TermAnsi}) {
+        auto* group = new QActionGroup(&window);
+        group->setObjectName(QString::fromLatin1(type == TermQnx ? QnxGroupName : AnsiGroupName));
+        group->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+        for (const TKeyBinding& binding : KeyMapFor(type)) {
+            auto* action = new QAction(&window);
+            action->setObjectName(QString::fromLatin1(binding.Name.data(),
+                                                      static_cast<qsizetype>(binding.Name.size())));
+            action->setShortcuts(ShortcutKeys(binding.Shortcut));
+            // Matched while the main window or the help window is active.
+            action->setShortcutContext(Qt::WindowShortcut);
+            group->addAction(action);
+            window.addAction(action);
+            if (window.HelpForm != nullptr)
+                window.HelpForm->addAction(action);
+            const TKeyBinding* bound = &binding;
+            QObject::connect(action, &QAction::triggered, &window,
+                             [&window, bound] { RunKeyBinding(window, *bound); });
+        }
+        group->setEnabled(false);
+    }
+    qApp->installEventFilter(new TKeyPreview(window));
+}
+
+QActionGroup* KeyMapGroup(TMainWindow& window, const char* name) {
+    return window.findChild<QActionGroup*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+}
+
 } // namespace
 
 void TMainWindow::ActivateKeyMap() {
+    EnsureKeyMaps(*this);
     if (Terminal.TerminalType == TermQnx)
         ActiveKeyMap = TKeyMap::Qnx;
     else if (Terminal.TerminalType == TermAnsi)
         ActiveKeyMap = TKeyMap::Ansi;
     else
         ActiveKeyMap = TKeyMap::None;
+    KeyMapGroup(*this, QnxGroupName)->setEnabled(ActiveKeyMap == TKeyMap::Qnx);
+    KeyMapGroup(*this, AnsiGroupName)->setEnabled(ActiveKeyMap == TKeyMap::Ansi);
 }
 
 void TMainWindow::SuspendKeyMaps() {
+    EnsureKeyMaps(*this);
     ActiveKeyMap = TKeyMap::None;
+    KeyMapGroup(*this, QnxGroupName)->setEnabled(false);
+    KeyMapGroup(*this, AnsiGroupName)->setEnabled(false);
 }
 
 bool TMainWindow::HandleKeyMapKey(int virtualKey, unsigned modifiers) {
-    if (ActiveKeyMap == TKeyMap::None)
-        return false;
-    const int type = ActiveKeyMap == TKeyMap::Qnx ? TermQnx : TermAnsi;
-    const TKeyBinding* binding =
-        FindBinding(type, static_cast<TVirtualKey>(virtualKey), static_cast<TModifiers>(modifiers));
+    const TKeyBinding* binding = ActiveBinding(
+        *this, {static_cast<TVirtualKey>(virtualKey), static_cast<TModifiers>(modifiers)});
     if (binding == nullptr)
         return false;
-    if (binding->HidesHelp && HelpForm->isVisible())
-        HelpForm->hide();
-    TTelnetKeyOutput output(Telnet);
-    ExecuteKeyAction(*binding, Connected == 1, output);
+    RunKeyBinding(*this, *binding);
     return true;
 }
 
@@ -77,7 +223,7 @@ void TMainWindow::FormKeyDown(int virtualKey, unsigned modifiers) {
 }
 
 void TMainWindow::FormKeyPress(std::uint8_t ch) {
-    if (Panel->isVisible() || HelpForm->isVisible())
+    if (Panel->isVisible() || (HelpForm != nullptr && HelpForm->isVisible()))
         return;
     const std::uint8_t sent = TranslateTypedByte(ch);
     if (Connected == 1)
@@ -99,49 +245,20 @@ void TMainWindow::ScreenCapture() {
     std::tm local{};
     localtime_r(&now, &local);
     const std::string path = std::string(FieldText(ShellState.SaveDir)) + CaptureFileName(local);
+    // A capture that cannot be written is reported; the connection goes on.
     if (!ScreenBitmapPicture.SaveBmp(path))
         ShowMessageBox(this, "Cannot create file \"" + path + "\".");
 }
 
-// Key preview: the window sees every key first, whichever of its controls has
-// the focus.
+// Esc in the host input cancels the prompt. Every other key goes through the
+// application-wide preview above.
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == static_cast<QObject*>(HostEdit) && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         CancelButtonClick();
         return true;
     }
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride &&
-        event->type() != QEvent::KeyRelease)
-        return QMainWindow::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    const TKeyEventInfo info = TranslateKeyEvent(*key);
-    if (event->type() == QEvent::ShortcutOverride) {
-        // A key of the active map beats any shortcut and focus handling.
-        if (ActiveKeyMap != TKeyMap::None &&
-            FindBinding(ActiveKeyMap == TKeyMap::Qnx ? TermQnx : TermAnsi, info.VirtualKey,
-                        info.Modifiers) != nullptr) {
-            event->accept();
-            return true;
-        }
-        return false;
-    }
-    if (event->type() == QEvent::KeyRelease) {
-        if (!key->isAutoRepeat())
-            FormKeyUp(info.VirtualKey, static_cast<unsigned>(info.Modifiers));
-        return false;
-    }
-    if (HandleKeyMapKey(info.VirtualKey, static_cast<unsigned>(info.Modifiers)))
-        return true;
-    FormKeyDown(info.VirtualKey, static_cast<unsigned>(info.Modifiers));
-    if (watched != static_cast<QObject*>(View))
-        return false; // controls such as the host input take their characters
-    for (char32_t ch : key->text().toUcs4()) {
-        const int byte = UnicodeToKeyByte(ch);
-        if (byte >= 0)
-            FormKeyPress(static_cast<std::uint8_t>(byte));
-    }
-    return true;
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainWindow::keyPressEvent(QKeyEvent* event) {

@@ -4,6 +4,7 @@
 
 #include "ScriptedServer.h"
 #include "TestQueue.h"
+#include "platform/OffscreenTerminal.h"
 #include "telnet/IdTelnet.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,14 @@ TEST(IdTelnetDaemonTest, RunsACommandThroughTelnetd) {
     TTestQueue queue;
     TIdTelnet telnet(queue);
     std::string received;
-    telnet.OnDataAvailable = [&](std::string buffer) { received += buffer; };
+    // The whole road: the daemon's output goes through the terminal as well.
+    TOffscreenTerminal::TOptions options;
+    options.TerminalType = TermTty;
+    TOffscreenTerminal term(options);
+    telnet.OnDataAvailable = [&](std::string buffer) {
+        received += buffer;
+        term.Feed(buffer);
+    };
     telnet.Host = "127.0.0.1:" + std::to_string(listener.Port());
     telnet.Terminal = "dumb";
     telnet.Rows = 25;
@@ -84,6 +92,10 @@ TEST(IdTelnetDaemonTest, RunsACommandThroughTelnetd) {
     Reap(daemon);
     EXPECT_TRUE(negotiated);
     EXPECT_TRUE(answered) << "received: " << ::testing::PrintToString(received);
+    bool inCells = false;
+    for (int row = 0; row < term.Terminal.ScreenRows; ++row)
+        inCells = inCells || term.RowBytes(row).rfind("LEMNAR_42", 0) == 0;
+    EXPECT_TRUE(inCells) << "the command's output starts a row of the grid";
 }
 
 } // namespace
