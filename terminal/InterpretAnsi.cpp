@@ -247,40 +247,13 @@ bool FinishSequence(TTerminal& t, char finalByte) {
     return false;
 }
 
-void LineFeed(TTerminal& t) {
-    t.HideCursor();
-    ++t.CursorRow;
-    if (t.CursorRow > t.ScreenRows - 1) {
-        t.ScrollUp();
-        t.CursorRow = t.ScreenRows - 1;
-    }
-    t.CaretRow = t.CursorRow;
-    t.ShowCursor();
-}
-
-void CarriageReturn(TTerminal& t) {
-    t.HideCursor();
-    t.CaretCol = t.CursorCol = 0;
-    t.ShowCursor();
-}
-
-// Moves left without erasing: the cell is only restamped in the current
-// attributes. At column 0 it stays there and restamps cell 0.
-void BackSpace(TTerminal& t) {
-    t.HideCursor();
-    t.CaretCol = std::max(t.CaretCol - 1, 0);
-    t.CursorCol = std::max(t.CursorCol - 1, 0);
-    t.StampCell(t.CursorRow, t.CursorCol, t.TextFg, t.TextBg);
-    t.ShowCursor();
-}
-
 void ControlCharacter(TTerminal& t, char c) {
     if (c == Lf)
-        LineFeed(t);
+        t.LineFeed();
     else if (c == Cr)
-        CarriageReturn(t);
+        t.CarriageReturn();
     else if (c == Bs)
-        BackSpace(t);
+        t.BackspaceInPlace();
     else if (c == Bel)
         t.Host.MessageBeep(1000);
 }
@@ -289,16 +262,7 @@ void ControlCharacter(TTerminal& t, char c) {
 void StoreSwitch(TTerminal& t, char arg) {
     t.AnsiParams[0] = arg;
     t.AnsiParamLength = 1;
-    t.CommandBuffer[0] = Esc;
-    t.CommandBuffer[1] = 'G';
-    t.CommandBuffer[2] = arg == '1' ? '1' : '0';
-}
-
-void RunSwitch(TTerminal& t) {
-    t.CommandBuffer[3] = '~';
-    t.CommandLength = 4;
-    t.ExecuteCommand();
-    t.CommandLength = 0;
+    t.StoreCommandSwitch(arg);
 }
 
 void EchoSwitch(TTerminal& t) {
@@ -338,7 +302,7 @@ bool TTerminal::InterpretAnsi() {
     case AnsiAfterGArg:
         // ESC G x ~: run the switch; anything else draws ESC G x and is input again
         if (c == '~')
-            RunSwitch(*this);
+            RunCommandSwitch();
         else
             EchoSwitch(*this);
         EscState = EscGround;

@@ -27,7 +27,6 @@ constexpr unsigned AlertBeep = 1000;
 constexpr int ArgumentOffset = 32;
 // ESC C stops at this column whatever the width of the grid.
 constexpr int CursorRightLimit = 79;
-constexpr int CommandSwitchLength = 4;
 
 // A coordinate or count byte; bytes below 0x20 and from 0x80 (negative as
 // signed chars) give values below 0.
@@ -42,34 +41,6 @@ std::uint8_t ColorIndex(char b) {
 
 // --- Control characters -----------------------------------------------------
 
-void LineFeed(TTerminal& t) {
-    t.HideCursor();
-    ++t.CursorRow;
-    if (t.CursorRow > t.ScreenRows - 1) {
-        t.ScrollUp();
-        t.CursorRow = t.ScreenRows - 1;
-    }
-    t.CaretRow = t.CursorRow;
-    t.ShowCursor();
-}
-
-void CarriageReturn(TTerminal& t) {
-    t.HideCursor();
-    t.CursorCol = 0;
-    t.CaretCol = 0;
-    t.ShowCursor();
-}
-
-// Backspace moves left and re-colours the cell it lands on, keeping its
-// character. It never goes left of column 0.
-void Backspace(TTerminal& t) {
-    t.HideCursor();
-    t.CursorCol = std::max(t.CursorCol - 1, 0);
-    t.CaretCol = std::max(t.CaretCol - 1, 0);
-    t.StampCell(t.CursorRow, t.CursorCol, t.TextFg, t.TextBg);
-    t.ShowCursor();
-}
-
 // Form feed clears the grid in use and leaves both positions where they are.
 void FormFeed(TTerminal& t) {
     t.HideCursor();
@@ -83,15 +54,15 @@ int Control(TTerminal& t) {
     switch (t.CurrentByte) {
     // LF: next row, scrolling on the bottom row; the column stays
     case Lf:
-        LineFeed(t);
+        t.LineFeed();
         break;
     // CR: column 0
     case Cr:
-        CarriageReturn(t);
+        t.CarriageReturn();
         break;
     // BS: one column left, re-stamped, not erased
     case Bs:
-        Backspace(t);
+        t.BackspaceInPlace();
         break;
     // FF: clear the grid in the clear colours, no move
     case Ff:
@@ -347,8 +318,6 @@ int CommandByte(TTerminal& t) {
         return EscQnxClearFg;
     // ESC G x ~: command mode switch, handed to the command channel
     case 'G':
-        t.CommandBuffer[0] = Esc;
-        t.CommandBuffer[1] = 'G';
         return EscQnxCommandArg;
     // anything else: dropped
     default:
@@ -391,10 +360,7 @@ int RepeatChar(TTerminal& t) {
 int CommandSwitchEnd(TTerminal& t) {
     if (t.CurrentByte != '~')
         return EscGround;
-    t.CommandBuffer[3] = '~';
-    t.CommandLength = CommandSwitchLength;
-    t.ExecuteCommand();
-    t.CommandLength = 0;
+    t.RunCommandSwitch();
     return EscGround;
 }
 
@@ -443,7 +409,7 @@ void TTerminal::InterpretQnx() {
         EscState = EscGround;
         break;
     case EscQnxCommandArg:
-        CommandBuffer[2] = CurrentByte == '1' ? '1' : '0';
+        StoreCommandSwitch(CurrentByte);
         EscState = EscQnxCommandEnd;
         break;
     case EscQnxCommandEnd:

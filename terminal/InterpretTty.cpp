@@ -12,23 +12,6 @@ namespace {
 constexpr int TtyAfterG = 11;    // ESC G received
 constexpr int TtyAfterGArg = 12; // ESC G x received: waiting for '~'
 
-void LineFeed(TTerminal& t) {
-    t.HideCursor();
-    ++t.CursorRow;
-    if (t.CursorRow > t.ScreenRows - 1) {
-        t.ScrollUp();
-        t.CursorRow = t.ScreenRows - 1;
-    }
-    t.CaretRow = t.CursorRow;
-    t.ShowCursor();
-}
-
-void CarriageReturn(TTerminal& t) {
-    t.HideCursor();
-    t.CaretCol = t.CursorCol = 0;
-    t.ShowCursor();
-}
-
 // Blanks the cell left of the cursor and moves onto it: step back, write a
 // blank (which steps forward again), step back, restamp. At column 0 there is
 // nothing to the left: the cursor and the cells stay as they are.
@@ -48,9 +31,9 @@ void BackSpace(TTerminal& t) {
 
 void ControlCharacter(TTerminal& t, char c) {
     if (c == Lf)
-        LineFeed(t);
+        t.LineFeed();
     else if (c == Cr)
-        CarriageReturn(t);
+        t.CarriageReturn();
     else if (c == Bs)
         BackSpace(t);
     else if (c == Bel)
@@ -60,16 +43,7 @@ void ControlCharacter(TTerminal& t, char c) {
 // ESC G x: the switch command ESC G '1' or '0', completed by '~'.
 void StoreSwitch(TTerminal& t, char arg) {
     t.GraphicsArg = arg;
-    t.CommandBuffer[0] = Esc;
-    t.CommandBuffer[1] = 'G';
-    t.CommandBuffer[2] = arg == '1' ? '1' : '0';
-}
-
-void RunSwitch(TTerminal& t) {
-    t.CommandBuffer[3] = '~';
-    t.CommandLength = 4;
-    t.ExecuteCommand();
-    t.CommandLength = 0;
+    t.StoreCommandSwitch(arg);
 }
 
 void EchoSwitch(TTerminal& t, char c) {
@@ -98,7 +72,7 @@ void TTerminal::InterpretTty() {
     case TtyAfterGArg:
         // ESC G x ~: run the switch; anything else draws ESC G x and the byte
         if (c == '~')
-            RunSwitch(*this);
+            RunCommandSwitch();
         else
             EchoSwitch(*this, c);
         EscState = EscGround;

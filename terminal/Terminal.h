@@ -85,6 +85,19 @@ class TTerminal {
         return row >= 0 && row < ScreenRows && col >= 0 && col < ScreenCols;
     }
 
+    // --- Control characters and the command switch, shared by the interpreters
+    // LF: next row, scrolling on the bottom row; the column stays.
+    void LineFeed();
+    // CR: column 0.
+    void CarriageReturn();
+    // BS of QNX and ANSI: one column left, never past column 0; the cell there
+    // keeps its character and takes the current attributes.
+    void BackspaceInPlace();
+    // ESC G x: CommandBuffer begins ESC, 'G', then '1' for x = '1', else '0'.
+    void StoreCommandSwitch(char x);
+    // The closing '~': the four-byte switch goes to the command channel.
+    void RunCommandSwitch();
+
     // --- Dispatcher ---------------------------------------------------------
     // One block of received application data (telnet commands already taken
     // out). Longer blocks are taken in pieces of RecvBlockSize bytes.

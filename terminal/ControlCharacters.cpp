@@ -1,0 +1,53 @@
+// The control characters and the command-mode switch that the interpreters
+// share.
+
+#include "terminal/Terminal.h"
+
+#include <algorithm>
+
+namespace lemnar {
+
+namespace {
+constexpr int CommandSwitchLength = 4;
+} // namespace
+
+void TTerminal::LineFeed() {
+    HideCursor();
+    ++CursorRow;
+    if (CursorRow > ScreenRows - 1) {
+        ScrollUp();
+        CursorRow = ScreenRows - 1;
+    }
+    CaretRow = CursorRow;
+    ShowCursor();
+}
+
+void TTerminal::CarriageReturn() {
+    HideCursor();
+    CursorCol = 0;
+    CaretCol = 0;
+    ShowCursor();
+}
+
+void TTerminal::BackspaceInPlace() {
+    HideCursor();
+    CursorCol = std::max(CursorCol - 1, 0);
+    CaretCol = std::max(CaretCol - 1, 0);
+    StampCell(CursorRow, CursorCol, TextFg, TextBg);
+    ShowCursor();
+}
+
+void TTerminal::StoreCommandSwitch(char x) {
+    CommandBuffer[0] = Esc;
+    CommandBuffer[1] = 'G';
+    CommandBuffer[2] = x == '1' ? '1' : '0';
+}
+
+void TTerminal::RunCommandSwitch() {
+    CommandBuffer[3] = '~';
+    CommandLength = CommandSwitchLength;
+    ExecuteCommand();
+    CommandLength = 0;
+}
+
+} // namespace lemnar
