@@ -25,8 +25,39 @@ namespace {
 
 constexpr std::size_t ScriptPieceChars = 511;
 
-void Sleep(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+// The hourglass while the window thread is blocked in a connect; it goes
+// also when the connect leaves by an exception.
+class THourglass {
+  public:
+    THourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~THourglass() { Release(); }
+    THourglass(const THourglass&) = delete;
+    THourglass& operator=(const THourglass&) = delete;
+    void Release() {
+        if (Active)
+            QApplication::restoreOverrideCursor();
+        Active = false;
+    }
+
+  private:
+    bool Active = true;
+};
+
+// Sends a line's characters and, if asked, a carriage return, only while
+// connected. A write that finds the connection just gone counts as not sent:
+// the engine reports the end of the connection by itself.
+void SendText(TIdTelnet& telnet, std::string_view text, bool withReturn) {
+    try {
+        for (char c : text) {
+            if (!telnet.IsConnected())
+                return;
+            telnet.SendCh(static_cast<std::uint8_t>(c));
+        }
+        if (withReturn && telnet.IsConnected())
+            telnet.SendCh(13);
+    } catch (const EIdConnClosedGracefully&) {
+    } catch (const EIdSocketError&) {
+    }
 }
 
 std::string WaitTextFor(std::string_view host) {
@@ -34,6 +65,12 @@ std::string WaitTextFor(std::string_view host) {
 }
 
 } // namespace
+
+void TMainWindow::Sleep(int ms) {
+    if (OnSleep)
+        OnSleep(ms);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 void TMainWindow::WireTelnet() {
     Telnet.OnConnected = [this](TIdTCPClient&) { TelnetConnected(); };
@@ -75,7 +112,6 @@ void TMainWindow::ShowWaitText() {
 
 void TMainWindow::ConnClick() {
     ShellState.ScriptMode = 0;
-    Timer1->stop();
     ShowHostPrompt(true);
 }
 
@@ -117,13 +153,13 @@ int TMainWindow::ConnectToHost() {
         Panel->raise();
         SetPromptControlsVisible(false);
         ShowWaitText();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        THourglass hourglass;
         View->repaint();
         try {
             Telnet.Host = host;
             Telnet.Connect();
         } catch (const EIdTelnetClientConnectError&) {
-            QApplication::restoreOverrideCursor();
+            hourglass.Release();
             const std::string text = ConnectFailedText(host);
             if (ShellState.QuietMode == 1) {
                 WriteLogError(Terminal.LogFile, text);
@@ -139,7 +175,7 @@ int TMainWindow::ConnectToHost() {
                 QuitTimer->start();
             return -1;
         }
-        QApplication::restoreOverrideCursor();
+        hourglass.Release();
         WaitText->hide();
         Panel->hide();
     }
@@ -192,16 +228,6 @@ int TMainWindow::ScriptConnection() {
     return 1;
 }
 
-// Sends a line's characters and a carriage return, while connected.
-static void SendText(TIdTelnet& telnet, std::string_view text, bool withReturn) {
-    if (!telnet.IsConnected())
-        return;
-    for (char c : text)
-        telnet.SendCh(static_cast<std::uint8_t>(c));
-    if (withReturn)
-        telnet.SendCh(13);
-}
-
 void TMainWindow::SendLogin() {
     const std::string_view login = FieldText(ShellState.Login);
     SendText(Telnet, login, !login.empty());
@@ -220,29 +246,27 @@ void TMainWindow::Timer2Timer() {
 
 void TMainWindow::BatchTimerTimer() {
     BatchTimer->stop();
-    try {
-        const std::string_view login = FieldText(ShellState.Login);
-        SendText(Telnet, login, !login.empty());
-        Sleep(100);
-        const std::string_view password = FieldText(ShellState.Password);
-        SendText(Telnet, password, !password.empty());
-        Sleep(1000);
-        bool stopped = false;
-        while (auto piece = ScriptFile.ReadLine(ScriptPieceChars)) {
-            if (stopped)
-                continue;
-            Sleep(200);
-            const std::string line = WithoutFinalLineFeed(*piece);
-            SendText(Telnet, line, true);
-            if (TrimmedLine(line) == "shutdown") {
-                Sleep(500);
-                Telnet.Disconnect();
-                QuitTimer->start();
-                stopped = true;
-            }
+    const std::string_view login = FieldText(ShellState.Login);
+    SendText(Telnet, login, !login.empty());
+    Sleep(100);
+    const std::string_view password = FieldText(ShellState.Password);
+    SendText(Telnet, password, !password.empty());
+    Sleep(1000);
+    // After "shutdown" the rest of the file is still read, but nothing more
+    // is sent.
+    bool shutDown = false;
+    while (auto piece = ScriptFile.ReadLine(ScriptPieceChars)) {
+        if (shutDown)
+            continue;
+        Sleep(200);
+        const std::string line = WithoutFinalLineFeed(*piece);
+        SendText(Telnet, line, true);
+        if (TrimmedLine(line) == "shutdown") {
+            Sleep(500);
+            Telnet.Disconnect();
+            QuitTimer->start();
+            shutDown = true;
         }
-    } catch (const EIdException& e) {
-        ShowMessageBox(this, e.what());
     }
     ShellState.ScriptMode = 2;
 }
@@ -326,9 +350,8 @@ void TMainWindow::QuitTimerTimer() {
         Telnet.Disconnect();
     }
     CloseFiles();
-    HelpForm->close();
+    ReleaseHelpForm();
     close();
-    QApplication::quit();
 }
 
 } // namespace lemnar

@@ -4,8 +4,8 @@
 
 #include <QCloseEvent>
 #include <QFile>
-#include <QFontDatabase>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QStringDecoder>
 #include <QVBoxLayout>
@@ -30,7 +30,22 @@ THelpForm::THelpForm(QWidget* mainWindow) : QWidget(nullptr, Qt::Window), MainWi
     if (!QFontInfo(font).fixedPitch())
         font.setFamily(QStringLiteral("DejaVu Sans Mono"));
     HelpText->setFont(font);
+    QPalette palette = HelpText->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    HelpText->setPalette(palette);
+    // Esc anywhere in the window closes it, so the text box's keys are seen
+    // first.
+    HelpText->installEventFilter(this);
     layout->addWidget(HelpText);
+}
+
+bool THelpForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        close();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 bool THelpForm::LoadFile(const std::string& path) {

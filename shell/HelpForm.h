@@ -23,6 +23,7 @@ class THelpForm : public QWidget {
     QPlainTextEdit* HelpText = nullptr;
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;

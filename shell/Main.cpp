@@ -9,6 +9,8 @@
 
 int main(int argc, char** argv) {
     lemnar::TApplication app(argc, argv);
+    // The program ends when the main window has closed for good, whatever
+    // other window is still open.
     app.setQuitOnLastWindowClosed(false);
     std::vector<std::string> args;
     const QStringList arguments = QCoreApplication::arguments();
@@ -16,6 +18,8 @@ int main(int argc, char** argv) {
         args.push_back(arguments[i].toStdString());
     lemnar::TMainWindow window(std::move(args),
                                QCoreApplication::applicationDirPath().toStdString());
+    QObject::connect(&window, &lemnar::TMainWindow::Finished, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     window.show();
     return QApplication::exec();
 }

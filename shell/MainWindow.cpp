@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -33,6 +34,7 @@ TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, 
       Args(std::move(args)), Telnet(Queue) {
     setWindowTitle(QString::fromUtf8(BaseCaptionText));
     setWindowIcon(AppIcon());
+    QApplication::setWindowIcon(windowIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowContextHelpButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -42,7 +44,8 @@ TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, 
     View->OnExpose = [this] { FormPaint(); };
     View->installEventFilter(this);
 
-    HelpForm = new THelpForm(this);
+    HelpFormOwner = std::make_unique<THelpForm>(this);
+    HelpForm = HelpFormOwner.get();
     CreateMenu();
     CreateHostPrompt();
     CreateAboutPanel();
@@ -55,17 +58,20 @@ TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, 
     FontSize = FontPixelsToPoints(Font.PixelHeight);
     move(DesignLeft, DesignTop);
     SetClientSize(640, 480);
+    // Both key maps exist from the start, suspended until a connection opens.
+    SuspendKeyMaps();
 
-    if (programDir.empty()) {
+    // A directory too long for ProgramDir would give a settings path that
+    // names another file: that counts as not knowing where the program is.
+    if (programDir.empty() ||
+        !InitShellState(ShellState, programDir, std::string(), BaseCaptionText)) {
         ShowMessageBox(this, "Ошибка при определении имени программы");
         std::exit(0);
     }
-    ProgramPath = WithSeparator(programDir);
-    const QString cwd = QDir::currentPath();
-    InitShellState(ShellState, ProgramPath, cwd.toStdString(), BaseCaptionText);
 }
 
 TMainWindow::~TMainWindow() {
+    Telnet.OnConnected = nullptr;
     Telnet.OnDisconnected = nullptr;
     Telnet.OnDataAvailable = nullptr;
     Telnet.Disconnect();
@@ -80,6 +86,10 @@ int TMainWindow::ClientHeight() const {
 }
 
 void TMainWindow::SetClientSize(int width, int height) {
+    // The menu bar's share of the window is known only once the layout has
+    // placed it, also before the window is first shown.
+    if (layout() != nullptr)
+        layout()->activate();
     const QSize frame = size() - View->size();
     View->resize(width, height);
     resize(width + frame.width(), height + frame.height());
@@ -135,6 +145,7 @@ bool TMainWindow::StartUp() {
     ShellState.BaseCaption = windowTitle().toStdString();
     ShellState.DisconnectedCaption = ShellState.BaseCaption + " Отключено.";
     AboutName->setText(QString::fromStdString(ShellState.BaseCaption));
+    SetField(ShellState.SaveDir, WithSeparator(QDir::currentPath().toStdString()));
 
     if (auto error = ParseCommandLine(Args, ShellState, Options)) {
         StartUpError(*error);
@@ -253,6 +264,8 @@ void TMainWindow::CreateTimers() {
         auto* timer = new QTimer(this);
         timer->setInterval(interval);
         timer->setSingleShot(true);
+        // A coarse timer may fire up to 5% early; the script's waits are minimums.
+        timer->setTimerType(Qt::PreciseTimer);
         connect(timer, &QTimer::timeout, this, handler);
         return timer;
     };
@@ -276,8 +289,22 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
         QuitTimer->start();
         return;
     }
-    Closed = true;
+    // After a "No" to the quit question this ends the program at once,
+    // without the quit procedure.
     event->accept();
+    if (Closed)
+        return;
+    Closed = true;
+    ReleaseHelpForm();
+    emit Finished();
+}
+
+void TMainWindow::ReleaseHelpForm() {
+    if (HelpForm == nullptr)
+        return;
+    HelpForm->close();
+    HelpForm = nullptr;
+    HelpFormOwner.reset();
 }
 
 void TMainWindow::CloseFiles() {

@@ -16,6 +16,8 @@
 
 #include <QMainWindow>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,7 +40,7 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     Q_OBJECT
   public:
     // args: the command line without the program's name. programDir: the
-    // executable's directory (empty: unknown).
+    // executable's directory (empty: unknown, which ends the process).
     TMainWindow(std::vector<std::string> args, std::string programDir, QWidget* parent = nullptr);
     ~TMainWindow() override;
 
@@ -103,7 +105,6 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     TShellState ShellState;
     TStartOptions Options;
     std::vector<std::string> Args;
-    std::string ProgramPath;
     int Connected = 0;
     TKeyMap ActiveKeyMap = TKeyMap::None;
     TScriptFile ScriptFile;
@@ -137,8 +138,16 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     QPushButton* CloseHelpButton = nullptr;
     THelpForm* HelpForm = nullptr;
 
+    // Called with the length of every fixed wait of the login script just
+    // before it is slept, so the waits can be watched; they stay real.
+    std::function<void(int ms)> OnSleep;
+
     // True once the window has been closed for good.
     bool Closed = false;
+
+  signals:
+    // The window has closed for good: the program ends.
+    void Finished();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -165,7 +174,9 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     TWindowGeometry CurrentGeometry() const;
     TIniFile Settings() const;
     void CloseFiles();
-    bool InConnectResize = false;
+    void Sleep(int ms);
+    void ReleaseHelpForm();
+    std::unique_ptr<THelpForm> HelpFormOwner;
     bool Shown = false;
     bool InResize = false;
 };

@@ -8,11 +8,14 @@
 #include "platform/MessageBox.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPushButton>
 
 namespace lemnar {
@@ -28,14 +31,30 @@ QAction* AddItem(QMenu* menu, const char* text, const char* hint) {
     return action;
 }
 
-QFont FixedFont(const QFont& base) {
-    QFont font(QStringLiteral("InputMono Medium"));
+// The window's fixed-pitch face at the panels' text size.
+QFont FixedFont(const TFontSpec& windowFont) {
+    const QString face = QString::fromStdString(windowFont.Face);
+    QFont font(QFontDatabase::families().contains(face, Qt::CaseInsensitive)
+                   ? face
+                   : QStringLiteral("DejaVu Sans Mono"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    font.setPixelSize(base.pixelSize() > 0 ? base.pixelSize() : 13);
-    if (!QFontInfo(font).fixedPitch())
-        font.setFamily(QStringLiteral("DejaVu Sans Mono"));
+    font.setPixelSize(12);
     return font;
+}
+
+// The panels stand on the terminal's black area but keep the ordinary
+// control colours, which they would otherwise inherit as black.
+void GiveControlColours(QWidget* panel) {
+    const QPalette standard = QApplication::palette();
+    QPalette palette = panel->palette();
+    for (QPalette::ColorRole role :
+         {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::ButtonText,
+          QPalette::Base, QPalette::Text, QPalette::Light, QPalette::Midlight, QPalette::Mid,
+          QPalette::Dark, QPalette::Shadow})
+        palette.setColor(role, standard.color(role));
+    panel->setPalette(palette);
+    panel->setAutoFillBackground(true);
 }
 
 QLabel* AddLabel(QWidget* parent, const QString& text, QRect geometry, const QString& style) {
@@ -76,9 +95,9 @@ void TMainWindow::CreateHostPrompt() {
     Panel->setFrameShape(QFrame::Panel);
     Panel->setFrameShadow(QFrame::Raised);
     Panel->setLineWidth(2);
-    Panel->setAutoFillBackground(true);
+    GiveControlColours(Panel);
     Panel->resize(201, 97);
-    const QFont fixed = FixedFont(font());
+    const QFont fixed = FixedFont(Font);
 
     HostLabel = AddLabel(Panel, QStringLiteral("Введите адрес сервера"), QRect(17, 8, 168, 17),
                          QStringLiteral("color: red;"));
@@ -114,7 +133,7 @@ void TMainWindow::CreateAboutPanel() {
     HelpPanel->setFrameShape(QFrame::Panel);
     HelpPanel->setFrameShadow(QFrame::Raised);
     HelpPanel->setLineWidth(2);
-    HelpPanel->setAutoFillBackground(true);
+    GiveControlColours(HelpPanel);
     HelpPanel->resize(193, 193);
 
     auto* inner = new QFrame(HelpPanel);
@@ -127,7 +146,7 @@ void TMainWindow::CreateAboutPanel() {
     image->setAlignment(Qt::AlignCenter);
     image->setGeometry(2, 4, 173, 48);
 
-    const QFont fixed = FixedFont(font());
+    const QFont fixed = FixedFont(Font);
     const QString black = QStringLiteral("color: black;");
     AboutName = AddLabel(inner, QStringLiteral("Программа"), QRect(2, 60, 173, 20), black);
     QLabel* forText = AddLabel(inner, QStringLiteral("for"), QRect(2, 84, 173, 20), black);
@@ -156,6 +175,8 @@ void TMainWindow::N3Click() {
 }
 
 void TMainWindow::N2Click() {
+    if (HelpForm == nullptr)
+        return;
     if (ShellState.HelpAvailable == 1) {
         if (!HelpForm->LoadFile(ShellState.HelpPath)) {
             ShowMessageBox(this, "Cannot open file \"" +
@@ -163,8 +184,9 @@ void TMainWindow::N2Click() {
             return;
         }
     } else {
-        HelpForm->SetText(QStringLiteral("Не обнаружен файл помощи ") +
-                          QString::fromStdString(ProgramPath + "Lemnar.hlp"));
+        HelpForm->SetText(
+            QStringLiteral("Не обнаружен файл помощи ") +
+            QString::fromStdString(std::string(FieldText(ShellState.ProgramDir)) + "Lemnar.hlp"));
     }
     HelpForm->show();
     HelpForm->raise();

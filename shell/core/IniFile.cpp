@@ -61,7 +61,11 @@ std::vector<TLine> SplitLines(std::string_view content) {
     while (!content.empty()) {
         const std::size_t lf = content.find('\n');
         if (lf == std::string_view::npos) {
-            lines.push_back({content, {}});
+            // A last line may end in a bare CR: that is its line end, not
+            // part of its value.
+            const bool cr = content.back() == '\r';
+            const std::size_t textLength = cr ? content.size() - 1 : content.size();
+            lines.push_back({content.substr(0, textLength), content.substr(textLength)});
             break;
         }
         const bool crlf = lf > 0 && content[lf - 1] == '\r';
@@ -226,7 +230,7 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key,
 
     std::string_view lineEnd = NewFileLineEnd;
     for (const TLine& line : lines) {
-        if (!line.End.empty()) {
+        if (line.End == "\n" || line.End == "\r\n") {
             lineEnd = line.End;
             break;
         }
@@ -249,7 +253,9 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key,
         if (place.Section) {
             insertAt = place.LastFilled + 1;
         }
-        if (insertAt > 0 && lines[insertAt - 1].End.empty()) {
+        // A line followed by a new one needs a full line end (a last line
+        // may have none, or a bare CR).
+        if (insertAt > 0 && lines[insertAt - 1].End != "\n" && lines[insertAt - 1].End != "\r\n") {
             lines[insertAt - 1].End = lineEnd;
         }
         if (place.Section) {

@@ -1,0 +1,175 @@
+// Start-up of the real main window: the command line, the settings file and
+// its precedence, the window's size, the log, and the first action.
+
+#include "app/AppFixture.h"
+#include "app/ScriptedServer.h"
+
+#include "shell/core/IniFile.h"
+#include "terminal/FontSize.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace lemnar::test {
+namespace {
+
+using TMainWindowTest = TAppTest;
+
+struct TCommandLineError {
+    std::vector<std::string> Args;
+    const char* Text;
+};
+
+class TCommandLineErrorTest : public TAppTest,
+                              public ::testing::WithParamInterface<TCommandLineError> {};
+
+// Every error stops start-up: one box, the window visible for it even when
+// started hidden, nothing connected, nothing read or saved, and the program
+// ends through the quit procedure without a question.
+TEST_P(TCommandLineErrorTest, ShowsTheMessageAndQuits) {
+    TScriptedServer server;
+    std::vector<std::string> args = {"h", server.HostPort(), "S"};
+    args.insert(args.end(), GetParam().Args.begin(), GetParam().Args.end());
+    Start(args);
+    ASSERT_TRUE(WaitClosed());
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, GetParam().Text);
+    EXPECT_EQ(Boxes[0].Kind, TMessageKind::Ok);
+    EXPECT_TRUE(Boxes[0].WindowVisible);
+    EXPECT_FALSE(server.Accepted());
+    EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
+    EXPECT_EQ(Window->ShellState.Quitting, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, TCommandLineErrorTest,
+    ::testing::Values(TCommandLineError{{"T"}, "В строке запуска не указан тип терминала"},
+                      TCommandLineError{{"T", "vt100"},
+                                        "В строке запуска указан неизвестный тип терминала"},
+                      TCommandLineError{{"W"}, "В строке запуска не указана ширина окна"},
+                      TCommandLineError{{"P", "/nonexistent-dir/x/lemnar.log"},
+                                        "Ошибка открытия лога на запись"}));
+
+TEST_F(TMainWindowTest, NoArgumentsAndNoSettingsShowTheEmptyPrompt) {
+    Start({});
+    EXPECT_EQ(Caption(), "Lemnar v. 2.54");
+    EXPECT_EQ(Window->ShellState.DisconnectedCaption, "Lemnar v. 2.54 Отключено.");
+    EXPECT_TRUE(Window->Panel->isVisible());
+    EXPECT_TRUE(Window->HostEdit->isVisible());
+    EXPECT_TRUE(Window->HostEdit->text().isEmpty());
+    EXPECT_FALSE(Window->WaitText->isVisible());
+    EXPECT_EQ(Window->Terminal.TerminalType, 0);
+    EXPECT_EQ(std::string(Window->Telnet.Terminal), "QNX");
+    EXPECT_EQ(Window->ShellState.ExitOnDisconnect, 0);
+    EXPECT_FALSE(Window->N3->isChecked());
+    EXPECT_EQ(Window->Terminal.LogEnabled, 0);
+    EXPECT_TRUE(Window->Conn->isEnabled());
+    EXPECT_FALSE(Window->DisConn->isEnabled());
+    // 640 x 480 snapped to whole cells, and the engine told the grid.
+    const int cw = Window->Terminal.CellWidth;
+    const int ch = Window->Terminal.CellHeight;
+    EXPECT_EQ(Window->Terminal.ScreenCols, 640 / cw);
+    EXPECT_EQ(Window->Terminal.ScreenRows, 480 / ch);
+    EXPECT_EQ(Window->ClientWidth(), 640 / cw * cw);
+    EXPECT_EQ(Window->ClientHeight(), 480 / ch * ch);
+    EXPECT_EQ(Window->Telnet.Rows, Window->Terminal.ScreenRows);
+    EXPECT_EQ(Window->Telnet.Columns, Window->Terminal.ScreenCols);
+    // The program's own places.
+    const std::string dir = Dir.Path().string() + "/";
+    EXPECT_EQ(FieldText(Window->ShellState.ProgramDir), dir);
+    EXPECT_EQ(FieldText(Window->ShellState.SettingsPath), dir + "Lemnar.ini");
+    EXPECT_EQ(FieldText(Window->ShellState.HelpPath), dir + "Lemnar.hlp");
+    EXPECT_EQ(Window->ShellState.HelpAvailable, 0);
+    EXPECT_EQ(FieldText(Window->ShellState.SaveDir), QDir::currentPath().toStdString() + "/");
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
+}
+
+// The command line wins over the settings file, key by key.
+TEST_F(TMainWindowTest, CommandLineOverridesTheSettingsFile) {
+    WriteFile(SettingsFile(), "[Options]\nXCoord=50\nYCoord=60\nWidth=400\nHeight=300\n"
+                              "FontSize=12\nLogin=filelogin\nHost=\nExitOnDisconnect=yes\n");
+    Start({"-x", "10", "W", "500", "Y", "70", "T", "ansi"});
+    EXPECT_EQ(Window->x(), 50);
+    EXPECT_EQ(Window->y(), 70);
+    EXPECT_EQ(Window->FontSize, 12);
+    EXPECT_EQ(Window->Font.PixelHeight, FontPointsToPixels(12));
+    const int cw = Window->Terminal.CellWidth;
+    const int ch = Window->Terminal.CellHeight;
+    EXPECT_EQ(Window->ClientWidth(), 500 / cw * cw);
+    EXPECT_EQ(Window->ClientHeight(), 300 / ch * ch);
+    EXPECT_EQ(FieldText(Window->ShellState.Login), "filelogin");
+    EXPECT_EQ(Window->ShellState.LoginKnown, 1);
+    EXPECT_EQ(Window->ShellState.HostKnown, 0);
+    // Only a leading "1" counts.
+    EXPECT_EQ(Window->ShellState.ExitOnDisconnect, 0);
+    EXPECT_EQ(Window->Terminal.TerminalType, 1);
+    EXPECT_EQ(std::string(Window->Telnet.Terminal), "ANSI");
+}
+
+TEST_F(TMainWindowTest, ExitOptionIsNotOverriddenByTheFile) {
+    WriteFile(SettingsFile(), "[Options]\nExitOnDisconnect=0\nFontSize=10\n");
+    Start({"E", "F", "14"});
+    EXPECT_EQ(Window->ShellState.ExitOnDisconnect, 1);
+    EXPECT_TRUE(Window->N3->isChecked());
+    EXPECT_EQ(Window->FontSize, 14);
+    // E without a log is not quiet mode.
+    EXPECT_EQ(Window->ShellState.QuietMode, 0);
+}
+
+TEST_F(TMainWindowTest, HeightIsCappedAtEightyRows) {
+    Start({"W", "1000", "H", "4000"});
+    const int cw = Window->Terminal.CellWidth;
+    const int ch = Window->Terminal.CellHeight;
+    EXPECT_EQ(Window->Terminal.ScreenRows, 80);
+    EXPECT_EQ(Window->Terminal.ScreenCols, std::min(160, 1000 / cw));
+    EXPECT_EQ(Window->ClientHeight(), 80 * ch);
+}
+
+TEST_F(TMainWindowTest, ScriptWithoutHostIsRefusedAndThePromptStaysDown) {
+    WriteFile(Dir / "s.txt", "user\npass\n");
+    Start({"B", (Dir / "s.txt").string()});
+    ASSERT_EQ(BoxTexts(), std::vector<std::string>{"Невозможно запустить сценарий на выполнение.\n"
+                                                   "Не указан IP-адрес сервера."});
+    EXPECT_EQ(Window->ShellState.ScriptMode, 0);
+    EXPECT_FALSE(Window->Panel->isVisible());
+    Pump(100);
+    EXPECT_FALSE(Window->Closed);
+}
+
+// Quiet mode: the error goes to the log as code page 1251 with CR LF, and
+// the program ends without any box.
+TEST_F(TMainWindowTest, QuietScriptWithoutHostWritesTheLogAndQuits) {
+    WriteFile(Dir / "s.txt", "user\npass\n");
+    const auto log = Dir / "lemnar.log";
+    WriteFile(log, "old\r\n");
+    Start({"S", "P", log.string(), "B", (Dir / "s.txt").string()});
+    ASSERT_TRUE(WaitClosed());
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_FALSE(Window->isVisible());
+    EXPECT_EQ(ReadFile(log), "old\r\n"
+                             "\xcd\xe5\xe2\xee\xe7\xec\xee\xe6\xed\xee \xe7\xe0\xef\xf3\xf1\xf2"
+                             "\xe8\xf2\xfc \xf1\xf6\xe5\xed\xe0\xf0\xe8\xe9 \xed\xe0 "
+                             "\xe2\xfb\xef\xee\xeb\xed\xe5\xed\xe8\xe5. \xcd\xe5 \xf3\xea\xe0"
+                             "\xe7\xe0\xed IP-\xe0\xe4\xf0\xe5\xf1 \xf1\xe5\xf0\xe2\xe5\xf0"
+                             "\xe0.\r\n");
+    EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
+}
+
+TEST_F(TMainWindowTest, StartedHiddenTheWindowHides) {
+    Start({"S"});
+    EXPECT_TRUE(WaitUntil([this] { return !Window->isVisible(); }, 2000));
+    EXPECT_EQ(Window->ShellState.QuietMode, 0);
+}
+
+TEST_F(TMainWindowTest, HelpFileBesideTheProgramIsFound) {
+    WriteFile(Dir / "Lemnar.hlp", "x\n");
+    Start({});
+    EXPECT_EQ(Window->ShellState.HelpAvailable, 1);
+}
+
+} // namespace
+} // namespace lemnar::test

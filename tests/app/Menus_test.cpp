@@ -1,0 +1,152 @@
+// The menu, the about panel and the help window of the real main window.
+
+#include "app/AppFixture.h"
+#include "app/ScriptedServer.h"
+
+#include "shell/HelpForm.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace lemnar::test {
+namespace {
+
+using TMenusTest = TAppTest;
+
+std::vector<std::string> ItemTexts(const QMenu* menu) {
+    std::vector<std::string> texts;
+    for (const QAction* a : menu->actions())
+        texts.push_back(a->text().toStdString());
+    return texts;
+}
+
+TEST_F(TMenusTest, MenuItemsAndTheirStartStates) {
+    Start({});
+    EXPECT_EQ(Window->ConnectMenu->title().toStdString(), "Сервер");
+    EXPECT_EQ(
+        ItemTexts(Window->ConnectMenu),
+        (std::vector<std::string>{"Подключить", "Отключить", "Выход при отключении", "Выход"}));
+    EXPECT_EQ(Window->HelpMenu->title().toStdString(), "Помощь");
+    EXPECT_EQ(ItemTexts(Window->HelpMenu), (std::vector<std::string>{"Справка", "О программе"}));
+    EXPECT_EQ(Window->DisConn->statusTip().toStdString(), "Отключиться от QNX-сервера");
+    EXPECT_TRUE(Window->Conn->isEnabled());
+    EXPECT_FALSE(Window->DisConn->isEnabled());
+    EXPECT_FALSE(Window->N3->isChecked());
+}
+
+// N3 switches ExitOnDisconnect; checked while connected, the peer's close
+// then ends the program.
+TEST_F(TMenusTest, ExitOnDisconnectFromTheMenu) {
+    TScriptedServer server;
+    Start({"h", server.HostPort()});
+    ASSERT_EQ(Window->Connected, 1);
+    Window->N3->trigger();
+    EXPECT_TRUE(Window->N3->isChecked());
+    EXPECT_EQ(Window->ShellState.ExitOnDisconnect, 1);
+    Window->N3->trigger();
+    EXPECT_EQ(Window->ShellState.ExitOnDisconnect, 0);
+    Window->N3->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return server.Accepted(); }));
+    server.Close();
+    ASSERT_TRUE(WaitClosed());
+}
+
+TEST_F(TMenusTest, AboutPanelIsCentredEachTimeItOpens) {
+    Start({});
+    Window->CancelButtonClick();
+    QFrame* panel = Window->HelpPanel;
+    const auto expectCentred = [&] {
+        EXPECT_EQ(panel->x(), (Window->ClientWidth() - panel->width()) / 2);
+        EXPECT_EQ(panel->y(), (Window->ClientHeight() - panel->height()) / 2);
+    };
+    Window->N1->trigger();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->size(), QSize(193, 193));
+    expectCentred();
+    EXPECT_EQ(Window->AboutName->text().toStdString(), "Lemnar v. 2.54");
+    EXPECT_EQ(Window->CloseHelpButton->geometry(), QRect(59, 160, 75, 25));
+
+    panel->move(0, 0);
+    Window->SetClientSize(801, 403);
+    Window->N1->trigger();
+    expectCentred();
+    EXPECT_NE(panel->pos(), QPoint(0, 0));
+    // The panel does not block the terminal.
+    EXPECT_TRUE(Window->isEnabled());
+    QTest::mouseClick(Window->CloseHelpButton, Qt::LeftButton);
+    EXPECT_FALSE(panel->isVisible());
+}
+
+TEST_F(TMenusTest, HelpShowsTheShippedFileAndDisablesTheMainWindow) {
+    const std::string shipped = std::string(LEMNAR_SOURCE_DIR) + "/resources/Lemnar.hlp";
+    std::filesystem::copy_file(shipped, Dir / "Lemnar.hlp");
+    Start({});
+    ASSERT_EQ(Window->ShellState.HelpAvailable, 1);
+    Window->N2->trigger();
+    THelpForm* help = Window->HelpForm;
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->windowTitle().toStdString(), "Справка");
+    EXPECT_FALSE(Window->isEnabled());
+    QFile file(QString::fromStdString(shipped));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString expected = QString::fromUtf8(file.readAll());
+    EXPECT_EQ(help->Text(), expected);
+    EXPECT_TRUE(help->Text().contains(QStringLiteral("Выход при отключении")));
+
+    // Esc in the text closes the window; the terminal takes input again.
+    QTest::keyClick(help->HelpText, Qt::Key_Escape);
+    EXPECT_FALSE(help->isVisible());
+    EXPECT_TRUE(Window->isEnabled());
+}
+
+TEST_F(TMenusTest, HelpInCodePage1251IsReadToo) {
+    WriteFile(Dir / "Lemnar.hlp", "\xd1\xef\xf0\xe0\xe2\xea\xe0\r\nF1\r\n");
+    Start({});
+    Window->N2->trigger();
+    EXPECT_EQ(Window->HelpForm->Text().toStdString(), "Справка\nF1\n");
+    Window->HelpForm->close();
+    EXPECT_TRUE(Window->isEnabled());
+}
+
+TEST_F(TMenusTest, MissingHelpFileGivesTheSameLineEveryTime) {
+    Start({});
+    const std::string line = "Не обнаружен файл помощи " + Dir.Path().string() + "/Lemnar.hlp";
+    for (int i = 0; i < 2; ++i) {
+        Window->N2->trigger();
+        EXPECT_EQ(Window->HelpForm->Text().toStdString(), line);
+        EXPECT_TRUE(Window->HelpForm->isVisible());
+        EXPECT_FALSE(Window->isEnabled());
+        Window->HelpForm->HelpText->setPlainText(QStringLiteral("typed"));
+        QTest::keyClick(Window->HelpForm, Qt::Key_Escape);
+        EXPECT_TRUE(Window->isEnabled());
+    }
+    EXPECT_EQ(FieldText(Window->ShellState.ProgramDir), Dir.Path().string() + "/");
+}
+
+// Another window taking the focus enables the terminal again; the help stays.
+TEST_F(TMenusTest, DeactivatedHelpEnablesTheMainWindow) {
+    Start({});
+    Window->N2->trigger();
+    ASSERT_FALSE(Window->isEnabled());
+    QEvent change(QEvent::ActivationChange);
+    QCoreApplication::sendEvent(Window->HelpForm, &change);
+    EXPECT_TRUE(Window->isEnabled());
+    EXPECT_TRUE(Window->HelpForm->isVisible());
+}
+
+TEST_F(TMenusTest, HelpGivenOnTheCommandLine) {
+    WriteFile(Dir / "my.hlp", "own help\n");
+    Start({"?", (Dir / "my.hlp").string()});
+    EXPECT_EQ(Window->ShellState.HelpAvailable, 1);
+    Window->N2->trigger();
+    EXPECT_EQ(Window->HelpForm->Text().toStdString(), "own help\n");
+}
+
+} // namespace
+} // namespace lemnar::test
