@@ -38,6 +38,7 @@ TGlyphCache::TGlyphCache(const TFontSpec& wanted) : QtFont(MakeFont(wanted)) {
     CellHeight = std::max(1, metrics.ascent() + metrics.descent());
     FontAscent = metrics.ascent();
     Masks.assign(static_cast<std::size_t>(256 * CellWidth * CellHeight), 0);
+    WideMasks.assign(Masks.size(), 0);
 }
 
 std::shared_ptr<TGlyphCache> TGlyphCache::Shared(const TFontSpec& wanted) {
@@ -57,6 +58,12 @@ const std::uint8_t* TGlyphCache::Mask(std::uint8_t byte) {
     if (!Rendered[byte])
         Render(byte);
     return Masks.data() + static_cast<std::size_t>(byte) * CellWidth * CellHeight;
+}
+
+const std::uint32_t* TGlyphCache::WideMask(std::uint8_t byte) {
+    if (!Rendered[byte])
+        Render(byte);
+    return WideMasks.data() + static_cast<std::size_t>(byte) * CellWidth * CellHeight;
 }
 
 void TGlyphCache::PaintReference(QPainter& painter, int x, int y, std::uint8_t byte) const {
@@ -84,11 +91,16 @@ void TGlyphCache::Render(std::uint8_t byte) {
         painter.setPen(Qt::white);
         PaintReference(painter, 0, 0, byte);
     }
-    std::uint8_t* mask = Masks.data() + static_cast<std::size_t>(byte) * CellWidth * CellHeight;
+    const std::size_t at = static_cast<std::size_t>(byte) * CellWidth * CellHeight;
+    std::uint8_t* mask = Masks.data() + at;
+    std::uint32_t* wide = WideMasks.data() + at;
     for (int y = 0; y < CellHeight; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(cell.constScanLine(y));
-        for (int x = 0; x < CellWidth; ++x)
-            mask[y * CellWidth + x] = (line[x] & 0xFFFFFF) != 0 ? 1 : 0;
+        for (int x = 0; x < CellWidth; ++x) {
+            const bool set = (line[x] & 0xFFFFFF) != 0;
+            mask[y * CellWidth + x] = set ? 1 : 0;
+            wide[y * CellWidth + x] = set ? 0xFFFFFFFFu : 0u;
+        }
     }
     Rendered[byte] = true;
 }

@@ -34,6 +34,9 @@ class TGlyphCache {
 
     // CellWidth x Height bytes, row by row: 1 where the glyph sets the pixel.
     const std::uint8_t* Mask(std::uint8_t byte);
+    // The same mask with one word per pixel, all ones where the glyph sets the
+    // pixel: text is then a select of ink and paper, with no branch per pixel.
+    const std::uint32_t* WideMask(std::uint8_t byte);
 
     // Paints a byte's glyph in the painter's pen colour in the cell whose top
     // left corner is (x, y), clipped to the cell; the background is left alone.
@@ -47,6 +50,7 @@ class TGlyphCache {
     int CellHeight = 1;
     int FontAscent = 0;
     std::vector<std::uint8_t> Masks; // 256 masks back to back
+    std::vector<std::uint32_t> WideMasks;
     std::array<bool, 256> Rendered{};
 };
 

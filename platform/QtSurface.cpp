@@ -6,9 +6,15 @@
 #include <QPen>
 #include <QSaveFile>
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <typeinfo>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace lemnar {
 
@@ -24,8 +30,61 @@ QRgb* Row(QImage& image, int y) {
     return reinterpret_cast<QRgb*>(image.scanLine(y));
 }
 
-const QRgb* Row(const QImage& image, int y) {
-    return reinterpret_cast<const QRgb*>(image.constScanLine(y));
+// The pixel store holds this many pictures' worth of rows, so a picture that
+// scrolls moves its window through the store and is copied back to the start
+// only once in a while.
+constexpr int StoreScreens = 4;
+
+} // namespace
+
+// Each surface takes tags in large runs from one process-wide counter, so tags
+// are unique in the process without an atomic operation per drawing call.
+std::uint64_t TQtSurface::TakeTagRun() {
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(TagRun, std::memory_order_relaxed);
+}
+
+namespace {
+
+// Fills and glyph rows 8 pixels wide, the usual cell, in two 4-pixel vector
+// stores per row where the target has them.
+void FillRows8(QRgb* dst, int stride, int rows, QRgb colour) {
+#if defined(__SSE2__)
+    const __m128i c = _mm_set1_epi32(static_cast<int>(colour));
+    for (int row = 0; row < rows; ++row, dst += stride) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), c);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4), c);
+    }
+#else
+    for (int row = 0; row < rows; ++row, dst += stride)
+        std::fill_n(dst, 8, colour);
+#endif
+}
+
+// Each mask word is all ones or all zeros, so a pixel is a select of ink and
+// paper (or the pixel already there, when paper is not solid), with no branch.
+template <bool Solid>
+void GlyphRows8(QRgb* dst, int stride, const std::uint32_t* bits, int rows, QRgb ink, QRgb paper) {
+#if defined(__SSE2__)
+    const __m128i inkV = _mm_set1_epi32(static_cast<int>(ink));
+    const __m128i paperV = _mm_set1_epi32(static_cast<int>(paper));
+    for (int row = 0; row < rows; ++row, dst += stride, bits += 8) {
+        auto* out = reinterpret_cast<__m128i*>(dst);
+        const __m128i m0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits));
+        const __m128i m1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + 4));
+        const __m128i u0 = Solid ? paperV : _mm_loadu_si128(out);
+        const __m128i u1 = Solid ? paperV : _mm_loadu_si128(out + 1);
+        _mm_storeu_si128(out, _mm_xor_si128(u0, _mm_and_si128(m0, _mm_xor_si128(inkV, u0))));
+        _mm_storeu_si128(out + 1, _mm_xor_si128(u1, _mm_and_si128(m1, _mm_xor_si128(inkV, u1))));
+    }
+#else
+    for (int row = 0; row < rows; ++row, dst += stride, bits += 8) {
+        for (int col = 0; col < 8; ++col) {
+            const QRgb under = Solid ? paper : dst[col];
+            dst[col] = under ^ (bits[col] & (ink ^ under));
+        }
+    }
+#endif
 }
 
 // Clips a w x h area at (x, y) to a width x height picture; false when nothing
@@ -46,26 +105,158 @@ bool ClipToPicture(int& x, int& y, int& w, int& h, int width, int height) {
 
 } // namespace
 
+// Rows of pixels that pictures point into. A QImage made on a store holds it
+// alive, so a copy of the picture that outlives the surface stays valid.
+struct TQtSurface::TStore {
+    TStore(int width, int rows)
+        : Data(static_cast<std::size_t>(width) * static_cast<std::size_t>(rows), Opaque),
+          Rows(rows) {}
+    std::vector<QRgb> Data;
+    int Rows;
+};
+
+namespace {
+
+void ReleaseStore(void* info) {
+    delete static_cast<std::shared_ptr<void>*>(info);
+}
+
+} // namespace
+
 TQtSurface::TQtSurface(int width, int height) {
     Resize(width, height);
+}
+
+TQtSurface::TQtSurface(const TQtSurface& other) {
+    *this = other;
+}
+
+TQtSurface& TQtSurface::operator=(const TQtSurface& other) {
+    if (this == &other)
+        return *this;
+    BrushRgb = other.BrushRgb;
+    BrushFill = other.BrushFill;
+    PenRgb = other.PenRgb;
+    PenSize = other.PenSize;
+    PenMix = other.PenMix;
+    FontRgb = other.FontRgb;
+    CurrentFont = other.CurrentFont;
+    PenPos = other.PenPos;
+    ReferenceText = other.ReferenceText;
+    ReferenceCopy = other.ReferenceCopy;
+    Cache = other.Cache;
+    // Same pixels, same tags; new tags come from a run of this surface's own.
+    Tags = other.Tags;
+    NextTag = 0;
+    TagEnd = 0;
+    Stride = other.Stride;
+    Top = 0;
+    if (other.Store == nullptr) {
+        Store.reset();
+        Pixels = nullptr;
+        Picture = QImage();
+        return *this;
+    }
+    Store = std::make_shared<TStore>(Stride, other.Store->Rows);
+    std::memcpy(Store->Data.data(), other.Pixels, sizeof(QRgb) * Stride * Tags.size());
+    Rebuild();
+    return *this;
+}
+
+void TQtSurface::Rebuild() {
+    Pixels = Store->Data.data() + static_cast<std::ptrdiff_t>(Top) * Stride;
+    Picture = QImage(reinterpret_cast<uchar*>(Pixels), Stride, static_cast<int>(Tags.size()),
+                     static_cast<qsizetype>(Stride) * static_cast<qsizetype>(sizeof(QRgb)),
+                     QImage::Format_RGB32, ReleaseStore, new std::shared_ptr<void>(Store));
 }
 
 void TQtSurface::Resize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    if (width == Picture.width() && height == Picture.height())
+    if (width == Width() && height == Height())
         return;
     if (width == 0 || height == 0) {
         Picture = QImage();
+        Store.reset();
+        Pixels = nullptr;
+        Stride = 0;
+        Top = 0;
+        Tags.clear();
         return;
     }
-    QImage resized(width, height, QImage::Format_RGB32);
-    resized.fill(QColor(Qt::black));
-    const int keepW = std::min(width, Picture.width());
-    const int keepH = std::min(height, Picture.height());
+    auto resized = std::make_shared<TStore>(width, height * StoreScreens);
+    const int keepW = std::min(width, Width());
+    const int keepH = std::min(height, Height());
     for (int y = 0; y < keepH; ++y)
-        std::memcpy(Row(resized, y), Row(Picture, y), sizeof(QRgb) * keepW);
-    Picture = std::move(resized);
+        std::memcpy(resized->Data.data() + static_cast<std::ptrdiff_t>(y) * width, RowAt(y),
+                    sizeof(QRgb) * keepW);
+    Store = std::move(resized);
+    Stride = width;
+    Top = 0;
+    Tags.assign(static_cast<std::size_t>(height), 0);
+    Retag(0, height);
+    Rebuild();
+}
+
+void TQtSurface::BeginWrite() {
+    if (Picture.isNull() || Picture.isDetached())
+        return;
+    // Someone holds a copy of the picture: leave the store to it.
+    auto own = std::make_shared<TStore>(Stride, Store->Rows);
+    std::memcpy(own->Data.data(), Pixels, sizeof(QRgb) * Stride * Tags.size());
+    Store = std::move(own);
+    Top = 0;
+    Rebuild();
+}
+
+void TQtSurface::Slide(int k) {
+    const int height = Height();
+    if (Top + k + height > Store->Rows) {
+        std::memmove(Store->Data.data(), Pixels, sizeof(QRgb) * Stride * height);
+        Top = 0;
+    }
+    Top += k;
+    std::copy(Tags.begin() + k, Tags.end(), Tags.begin());
+    std::fill(Tags.end() - k, Tags.end(), 0);
+    Rebuild();
+}
+
+void TQtSurface::MoveRows(int dstY, int srcY, int h) {
+    const int height = Height();
+    const int k = srcY - dstY;
+    if (dstY == 0 && k > 0 && srcY + h == height && 2 * k <= height) {
+        // The whole picture up by k rows: move the window, then put back the
+        // bottom k rows, which the copy leaves as they were.
+        Slide(k);
+        std::memcpy(RowAt(height - k), RowAt(height - 2 * k), sizeof(QRgb) * Stride * k);
+        std::copy_n(Tags.begin() + (height - 2 * k), k, Tags.begin() + (height - k));
+        return;
+    }
+    for (int i = 0; i < h; ++i) {
+        const int row = k < 0 ? h - 1 - i : i;
+        std::memmove(RowAt(dstY + row), RowAt(srcY + row), sizeof(QRgb) * Stride);
+        Tags[dstY + row] = Tags[srcY + row];
+    }
+}
+
+void TQtSurface::CopyRows(int dstY, const TQtSurface& src, int srcY, int h) {
+    const int height = Height();
+    if (dstY == 0 && srcY == 0 && h == height && h == src.Height() && Tags[0] != src.Tags[0]) {
+        // When the source has scrolled since this picture last took it, its
+        // first row is further down here: move the window to line them up.
+        for (int k = 1; 2 * k <= height; ++k) {
+            if (Tags[k] == src.Tags[0]) {
+                Slide(k);
+                break;
+            }
+        }
+    }
+    for (int i = 0; i < h; ++i) {
+        if (Tags[dstY + i] == src.Tags[srcY + i])
+            continue;
+        std::memcpy(RowAt(dstY + i), src.RowAt(srcY + i), sizeof(QRgb) * Stride);
+        Tags[dstY + i] = src.Tags[srcY + i];
+    }
 }
 
 void TQtSurface::SetFont(const TFontSpec& f) {
@@ -86,18 +277,28 @@ TTextMetrics TQtSurface::TextMetrics() const {
 void TQtSurface::FillRect(int x, int y, int w, int h) {
     if (!ClipToPicture(x, y, w, h, Width(), Height()))
         return;
+    BeginWrite();
     const QRgb colour = ToRgb(BrushRgb);
-    for (int row = y; row < y + h; ++row)
-        std::fill_n(Row(Picture, row) + x, w, colour);
+    QRgb* line = RowAt(y) + x;
+    if (w == 8) {
+        FillRows8(line, Stride, h, colour);
+    } else {
+        for (int row = 0; row < h; ++row, line += Stride)
+            std::fill_n(line, w, colour);
+    }
+    Retag(y, y + h);
 }
 
 void TQtSurface::TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n) {
     if (Picture.isNull() || bytes == nullptr || n == 0)
         return;
+    BeginWrite();
     if (ReferenceText)
         TextOutReference(x, y, bytes, n);
     else
         TextOutMasks(x, y, bytes, n);
+    const int cellH = Glyphs().Metrics().Height;
+    Retag(std::max(y, 0), std::min(y + cellH, Height()));
 }
 
 void TQtSurface::TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size_t n) {
@@ -109,6 +310,9 @@ void TQtSurface::TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size
     const QRgb paper = ToRgb(BrushRgb);
     const int rowFrom = std::max(0, -y);
     const int rowTo = std::min(cellH, Height() - y);
+    if (rowTo <= rowFrom)
+        return;
+    const int rows = rowTo - rowFrom;
     for (std::size_t i = 0; i < n; ++i) {
         const long long cellX = x + static_cast<long long>(i) * cellW;
         if (cellX >= Width())
@@ -118,18 +322,22 @@ void TQtSurface::TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size
         const int left = static_cast<int>(cellX);
         const int colFrom = std::max(0, -left);
         const int colTo = std::min(cellW, Width() - left);
-        const std::uint8_t* mask = glyphs.Mask(bytes[i]);
-        for (int row = rowFrom; row < rowTo; ++row) {
-            QRgb* dst = Row(Picture, y + row) + left;
-            const std::uint8_t* bits = mask + row * cellW;
+        const std::uint32_t* bits = glyphs.WideMask(bytes[i]) + rowFrom * cellW;
+        QRgb* dst = RowAt(y + rowFrom) + left;
+        if (cellW == 8 && colFrom == 0 && colTo == 8) {
+            if (opaque)
+                GlyphRows8<true>(dst, Stride, bits, rows, ink, paper);
+            else
+                GlyphRows8<false>(dst, Stride, bits, rows, ink, paper);
+            continue;
+        }
+        for (int row = 0; row < rows; ++row, dst += Stride, bits += cellW) {
             if (opaque) {
                 for (int col = colFrom; col < colTo; ++col)
-                    dst[col] = bits[col] != 0 ? ink : paper;
+                    dst[col] = (bits[col] & ink) | (~bits[col] & paper);
             } else {
-                for (int col = colFrom; col < colTo; ++col) {
-                    if (bits[col] != 0)
-                        dst[col] = ink;
-                }
+                for (int col = colFrom; col < colTo; ++col)
+                    dst[col] = (bits[col] & ink) | (~bits[col] & dst[col]);
             }
         }
     }
@@ -156,7 +364,7 @@ void TQtSurface::TextOutReference(int x, int y, const std::uint8_t* bytes, std::
 }
 
 void TQtSurface::MixSpan(int y, int x0, int x1, TColor colour) {
-    QRgb* line = Row(Picture, y);
+    QRgb* line = RowAt(y);
     if (PenMix == TMixMode::Xor) {
         const QRgb bits = colour & 0xFFFFFF;
         for (int x = x0; x < x1; ++x)
@@ -194,6 +402,14 @@ void TQtSurface::LineTo(int x, int y) {
     long long last = majorStep > 0 ? majorLimit - 1 - majorStart : majorStart;
     first = std::max(first, 0LL);
     last = std::min(last, major - 1);
+    if (first > last)
+        return;
+    BeginWrite();
+    // The rows the visited steps can reach.
+    const long long yFrom = std::min<long long>(from.y(), y);
+    const long long yTo = std::max<long long>(from.y(), y);
+    Retag(static_cast<int>(std::clamp<long long>(yFrom, 0, Height())),
+          static_cast<int>(std::clamp<long long>(yTo + 1, 0, Height())));
     const QRgb bits = PenRgb & 0xFFFFFF;
     const QRgb colour = ToRgb(PenRgb);
     for (long long i = first; i <= last; ++i) {
@@ -204,7 +420,7 @@ void TQtSurface::LineTo(int x, int y) {
         const long long py = xMajor ? b : a;
         if (px < 0 || py < 0 || px >= Width() || py >= Height())
             continue;
-        QRgb& dst = Row(Picture, static_cast<int>(py))[px];
+        QRgb& dst = RowAt(static_cast<int>(py))[px];
         dst = PenMix == TMixMode::Xor ? dst ^ bits : colour;
     }
 }
@@ -230,9 +446,11 @@ void TQtSurface::WideLineTo(int x, int y) {
         painter.setPen(QPen(Qt::white, PenSize, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.drawLine(from - bounds.topLeft(), PenPos - bounds.topLeft());
     }
+    BeginWrite();
+    Retag(bounds.top(), bounds.bottom() + 1);
     for (int row = 0; row < bounds.height(); ++row) {
         const QRgb* bits = Row(mask, row);
-        QRgb* dst = Row(Picture, bounds.top() + row) + bounds.left();
+        QRgb* dst = RowAt(bounds.top() + row) + bounds.left();
         for (int col = 0; col < bounds.width(); ++col) {
             if ((bits[col] & 0xFFFFFF) == 0)
                 continue;
@@ -254,8 +472,10 @@ void TQtSurface::Rectangle(int left, int top, int right, int bottom) {
     const int y1 = std::min(b, Height());
     const int clipL = std::max(l, 0);
     const int clipR = std::min(r, Width());
-    if (clipR <= clipL)
+    if (clipR <= clipL || y1 <= y0)
         return;
+    BeginWrite();
+    Retag(y0, y1);
     for (int y = y0; y < y1; ++y) {
         if (y - t < pen || b - 1 - y < pen) {
             MixSpan(y, clipL, clipR, PenRgb);
@@ -288,34 +508,46 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
     srcX += dstX - dx;
     srcY += dstY - dy;
 
-    // The source as a separate image whenever reading it while writing could
-    // see written pixels: another platform's surface, or XOR within this one.
-    // A plain copy within this picture moves rows in a safe order instead.
-    QImage detached;
-    const QImage* from = nullptr;
-    const auto* qtSource = dynamic_cast<const TQtSurface*>(&src);
-    if (qtSource != nullptr && (qtSource != this || mode == TCopyMode::SrcCopy)) {
-        from = &qtSource->Picture;
-    } else if (qtSource != nullptr) {
-        detached = Picture.copy(srcX, srcY, w, h);
-        from = &detached;
-        srcX = 0;
-        srcY = 0;
-    } else {
-        detached = QImage(w, h, QImage::Format_RGB32);
-        for (int row = 0; row < h; ++row)
-            for (int col = 0; col < w; ++col)
-                Row(detached, row)[col] = ToRgb(src.Pixel(srcX + col, srcY + row));
-        from = &detached;
-        srcX = 0;
-        srcY = 0;
+    BeginWrite();
+    // Surfaces of this class only; a subclass would be read pixel by pixel.
+    const auto* qtSource =
+        typeid(src) == typeid(TQtSurface) ? static_cast<const TQtSurface*>(&src) : nullptr;
+    if (qtSource != nullptr && mode == TCopyMode::SrcCopy && !ReferenceCopy && dstX == 0 &&
+        srcX == 0 && w == Width() && w == qtSource->Width()) {
+        if (qtSource == this)
+            MoveRows(dstY, srcY, h);
+        else
+            CopyRows(dstY, *qtSource, srcY, h);
+        return;
     }
 
-    const bool bottomUp = from == &Picture && dstY > srcY;
+    // The source as a separate block whenever reading it while writing could
+    // see written pixels: another platform's surface, or XOR within this one.
+    // A plain copy within this picture moves rows in a safe order instead.
+    std::vector<QRgb> detached;
+    const auto sourceRow = [&](int row) -> const QRgb* {
+        if (detached.empty())
+            return qtSource->RowAt(srcY + row) + srcX;
+        return detached.data() + static_cast<std::ptrdiff_t>(row) * w;
+    };
+    if (qtSource == nullptr || (qtSource == this && mode == TCopyMode::SrcXor)) {
+        detached.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        for (int row = 0; row < h; ++row) {
+            QRgb* to = detached.data() + static_cast<std::ptrdiff_t>(row) * w;
+            if (qtSource != nullptr) {
+                std::memcpy(to, RowAt(srcY + row) + srcX, sizeof(QRgb) * w);
+                continue;
+            }
+            for (int col = 0; col < w; ++col)
+                to[col] = ToRgb(src.Pixel(srcX + col, srcY + row));
+        }
+    }
+
+    const bool bottomUp = qtSource == this && detached.empty() && dstY > srcY;
     for (int i = 0; i < h; ++i) {
         const int row = bottomUp ? h - 1 - i : i;
-        QRgb* dst = Row(Picture, dstY + row) + dstX;
-        const QRgb* s = Row(*from, srcY + row) + srcX;
+        QRgb* dst = RowAt(dstY + row) + dstX;
+        const QRgb* s = sourceRow(row);
         if (mode == TCopyMode::SrcCopy) {
             std::memmove(dst, s, sizeof(QRgb) * w);
         } else {
@@ -323,12 +555,13 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
                 dst[col] ^= s[col] & 0xFFFFFF;
         }
     }
+    Retag(dstY, dstY + h);
 }
 
 TColor TQtSurface::Pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= Width() || y >= Height())
         return 0;
-    return Row(Picture, y)[x] & 0xFFFFFF;
+    return RowAt(y)[x] & 0xFFFFFF;
 }
 
 bool TQtSurface::SaveBmp(const std::string& path) const {

@@ -2,12 +2,23 @@
 // A drawing surface on a QImage (RGB32): the window's picture, ScreenBitmap
 // and CursorBitmap. Pixels are exact: lines, fills, copies and text are written
 // straight into the image, text from the glyph masks of the font's cache.
+//
+// Scrolling is cheap. The picture is a window onto a taller pixel store, so a
+// copy of the whole width one band up moves the window instead of the pixels.
+// Every pixel row carries a tag that it shares only with rows of the same
+// content (a row copied from it, or it from them); a copy of the whole width
+// from another picture skips the rows whose tags already match, and first
+// moves its own window when that lines its rows up with the source's. The
+// QImage is always the current picture.
 
 #include "terminal/DrawSurface.h"
 
 #include <QImage>
 #include <QPoint>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace lemnar {
 
@@ -18,14 +29,24 @@ class TQtSurface : public TDrawSurface {
     // A black picture; brush black solid, pen black width 1 copy, font white.
     explicit TQtSurface(int width = 0, int height = 0);
 
+    // A copy has pixels of its own.
+    TQtSurface(const TQtSurface& other);
+    TQtSurface& operator=(const TQtSurface& other);
+
+    // The picture. The object stays the same for the surface's life, so a
+    // widget may keep a reference to it; a copy taken of it is a snapshot.
     const QImage& Image() const { return Picture; }
 
     // true: TextOut paints each glyph with QPainter instead of copying its
     // mask. The pixels are the same; this is the yardstick for the masks.
     void SetReferenceText(bool on) { ReferenceText = on; }
+    // true: CopyRect moves every pixel of every row, with no window moves and
+    // no skipped rows. The pixels are the same; this is the yardstick for the
+    // row bookkeeping.
+    void SetReferenceCopy(bool on) { ReferenceCopy = on; }
 
-    int Width() const override { return Picture.width(); }
-    int Height() const override { return Picture.height(); }
+    int Width() const override { return Stride; }
+    int Height() const override { return static_cast<int>(Tags.size()); }
     void Resize(int width, int height) override;
 
     void SetBrushColor(TColor c) override { BrushRgb = c & 0xFFFFFF; }
@@ -63,6 +84,38 @@ class TQtSurface : public TDrawSurface {
     bool SaveBmp(const std::string& path) const override;
 
   private:
+    struct TStore;
+
+    QRgb* RowAt(int y) const { return Pixels + static_cast<std::ptrdiff_t>(y) * Stride; }
+    // Called before any pixel is written: a picture that someone holds a copy
+    // of moves to a store of its own first, so the copy stays a snapshot.
+    void BeginWrite();
+    // Gives rows [y0, y1) tags no other row has: they were written. 0 marks
+    // a row whose content is unknown.
+    void Retag(int y0, int y1) {
+        const int n = y1 - y0;
+        if (n <= 0)
+            return;
+        if (TagEnd - NextTag < static_cast<std::uint64_t>(n)) {
+            NextTag = TakeTagRun();
+            TagEnd = NextTag + TagRun;
+        }
+        for (int i = 0; i < n; ++i)
+            Tags[y0 + i] = NextTag + static_cast<std::uint64_t>(i);
+        NextTag += static_cast<std::uint64_t>(n);
+    }
+    static constexpr std::uint64_t TagRun = std::uint64_t{1} << 24;
+    static std::uint64_t TakeTagRun();
+    // Points Picture at the rows from Top on, in a store of capacity rows.
+    void Rebuild();
+    // Moves the picture's window down by k rows of the store; the last k
+    // rows of the picture are left undefined and untagged.
+    void Slide(int k);
+    // A copy of the whole width between surfaces of the same width.
+    void CopyRows(int dstY, const TQtSurface& src, int srcY, int h);
+    // A copy of the whole width within this picture, rows [srcY, srcY + h)
+    // to dstY.
+    void MoveRows(int dstY, int srcY, int h);
     TGlyphCache& Glyphs() const;
     void TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size_t n);
     void TextOutReference(int x, int y, const std::uint8_t* bytes, std::size_t n);
@@ -72,6 +125,13 @@ class TQtSurface : public TDrawSurface {
     void MixSpan(int y, int x0, int x1, TColor colour);
 
     QImage Picture;
+    std::shared_ptr<TStore> Store;
+    QRgb* Pixels = nullptr; // row 0 of the picture inside Store
+    int Stride = 0;         // pixels per row
+    int Top = 0;            // store row of picture row 0
+    std::vector<std::uint64_t> Tags;
+    std::uint64_t NextTag = 0;
+    std::uint64_t TagEnd = 0;
     TColor BrushRgb = 0;
     TBrushStyle BrushFill = TBrushStyle::Solid;
     TColor PenRgb = 0;
@@ -81,6 +141,7 @@ class TQtSurface : public TDrawSurface {
     TFontSpec CurrentFont;
     QPoint PenPos;
     bool ReferenceText = false;
+    bool ReferenceCopy = false;
     mutable std::shared_ptr<TGlyphCache> Cache;
 };
 

@@ -1,0 +1,140 @@
+// End to end: a loopback server sends a workload through the real telnet
+// engine (receive thread, negotiation, hand-off to the window thread's Qt
+// queue) into an offscreen terminal. Timed from the connect until the last
+// byte has been drawn.
+
+#include "bench/BenchSupport.h"
+#include "bench/Workloads.h"
+#include "platform/MainThreadQueue.h"
+#include "platform/OffscreenTerminal.h"
+#include "telnet/IdTelnet.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <benchmark/benchmark.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace lemnar::bench {
+
+namespace {
+
+constexpr std::size_t FastSize = std::size_t{8} << 20;
+constexpr std::size_t ReferenceSize = std::size_t{1} << 20;
+// Nothing here may hang a benchmark run: every wait is bounded.
+constexpr int TimeoutSeconds = 120;
+
+// A one-shot server on 127.0.0.1: accepts one client, sends the bytes, closes
+// its sending side and reads until the client has gone.
+class TLoopbackServer {
+  public:
+    explicit TLoopbackServer(const std::string& bytes) {
+        Listener = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof(address);
+        if (Listener < 0 || bind(Listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            listen(Listener, 1) != 0 ||
+            getsockname(Listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        PortNumber = ntohs(address.sin_port);
+        SetTimeout(Listener);
+        Sender = std::thread([this, &bytes] { Serve(bytes); });
+    }
+    ~TLoopbackServer() {
+        if (Sender.joinable())
+            Sender.join();
+        if (Listener >= 0)
+            close(Listener);
+    }
+    int Port() const { return PortNumber; }
+
+  private:
+    static void SetTimeout(int fd) {
+        timeval limit{TimeoutSeconds, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit));
+        setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
+    }
+
+    void Serve(const std::string& bytes) {
+        const int client = accept(Listener, nullptr, nullptr);
+        if (client < 0)
+            return;
+        SetTimeout(client);
+        std::size_t sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t n = send(client, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0)
+                break;
+            sent += static_cast<std::size_t>(n);
+        }
+        shutdown(client, SHUT_WR);
+        char drain[4096];
+        while (recv(client, drain, sizeof(drain), 0) > 0) {
+        }
+        close(client);
+    }
+
+    int Listener = -1;
+    int PortNumber = 0;
+    std::thread Sender;
+};
+
+void Loopback(benchmark::State& state, bool reference) {
+    const std::string bytes = MakeWorkload(TWorkload::Plain, reference ? ReferenceSize : FastSize);
+    for (auto _ : state) {
+        state.PauseTiming();
+        TOffscreenTerminal term;
+        if (reference)
+            UseReferencePath(term);
+        TLoopbackServer server(bytes);
+        TQtMainThreadQueue queue;
+        TIdTelnet telnet(queue);
+        telnet.Host = "127.0.0.1:" + std::to_string(server.Port());
+        telnet.Rows = term.Terminal.ScreenRows;
+        telnet.Columns = term.Terminal.ScreenCols;
+        telnet.Terminal = "QNX";
+        std::size_t drawn = 0;
+        telnet.OnDataAvailable = [&](std::string block) {
+            term.Feed(block);
+            drawn += block.size();
+        };
+        state.ResumeTiming();
+
+        telnet.Connect();
+        QElapsedTimer clock;
+        clock.start();
+        while (drawn < bytes.size() && clock.elapsed() < TimeoutSeconds * 1000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+
+        state.PauseTiming();
+        telnet.Disconnect();
+        if (drawn != bytes.size())
+            state.SkipWithError("the loopback transfer did not complete");
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+    state.SetLabel("plain over loopback telnet");
+}
+
+BENCHMARK_CAPTURE(Loopback, PlainFast, false)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK_CAPTURE(Loopback, PlainReference, true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
+} // namespace
+
+} // namespace lemnar::bench

@@ -1,0 +1,220 @@
+// The fast drawing path against the plain one: glyphs from the wide masks
+// against QPainter, block copies through the row bookkeeping (window moves,
+// skipped rows) against moving every pixel. Both must leave the same pixels in
+// both pictures and the same cells, at every point of a stream.
+
+#include "bench/Workloads.h"
+#include "platform/OffscreenTerminal.h"
+#include "platform/QtSurface.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lemnar {
+namespace {
+
+using bench::TWorkload;
+
+void UseReference(TQtSurface& s) {
+    s.SetReferenceText(true);
+    s.SetReferenceCopy(true);
+}
+
+std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool reference) {
+    TOffscreenTerminal::TOptions options;
+    options.TerminalType = type;
+    auto term = std::make_unique<TOffscreenTerminal>(options);
+    if (reference) {
+        UseReference(term->WindowPicture);
+        UseReference(term->BitmapPicture);
+    }
+    return term;
+}
+
+// The first differing pixel, or an empty string.
+std::string FirstDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return "sizes differ";
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF))
+                return "pixel " + std::to_string(x) + "," + std::to_string(y);
+    return {};
+}
+
+void ExpectSameTerminal(const TOffscreenTerminal& fast, const TOffscreenTerminal& plain,
+                        const std::string& where) {
+    EXPECT_EQ(FirstDifference(fast.WindowImage(), plain.WindowImage()), "")
+        << "window picture, " << where;
+    EXPECT_EQ(FirstDifference(fast.BitmapImage(), plain.BitmapImage()), "")
+        << "ScreenBitmap, " << where;
+    EXPECT_EQ(std::memcmp(fast.Terminal.ScreenCells, plain.Terminal.ScreenCells,
+                          sizeof(fast.Terminal.ScreenCells)),
+              0)
+        << "cells, " << where;
+    EXPECT_EQ(fast.Terminal.CursorDrawn, plain.Terminal.CursorDrawn) << where;
+}
+
+void FeedBoth(const std::string& bytes, std::uint8_t type, std::size_t block) {
+    auto fast = MakeTerminal(type, false);
+    auto plain = MakeTerminal(type, true);
+    for (std::size_t at = 0; at < bytes.size(); at += block) {
+        const std::string piece = bytes.substr(at, block);
+        fast->Feed(piece);
+        plain->Feed(piece);
+        ExpectSameTerminal(*fast, *plain, "after byte " + std::to_string(at + piece.size()));
+        if (::testing::Test::HasFailure())
+            return;
+    }
+    // A repaint copies ScreenBitmap to the window and shows the bar again.
+    fast->Terminal.FormPaint();
+    plain->Terminal.FormPaint();
+    ExpectSameTerminal(*fast, *plain, "after a repaint");
+}
+
+class PixelIdentity : public ::testing::TestWithParam<TWorkload> {};
+
+TEST_P(PixelIdentity, FastPathDrawsTheSamePixelsAsThePlainPath) {
+    const TWorkload workload = GetParam();
+    FeedBoth(bench::MakeWorkload(workload, 64 * 1024), bench::TerminalTypeOf(workload), 1024);
+}
+
+INSTANTIATE_TEST_SUITE_P(Workloads, PixelIdentity,
+                         ::testing::Values(TWorkload::Plain, TWorkload::Colour,
+                                           TWorkload::QnxFullscreen),
+                         [](const auto& info) {
+                             std::string name = bench::NameOf(info.param);
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+// Every byte value as a glyph, in every colour pair, with auto-wrap so the
+// table scrolls through the whole screen several times.
+TEST(PixelIdentityGlyphs, AllGlyphsInAllColoursScrollingThrough) {
+    std::string bytes = "\x1bh";
+    for (int pair = 0; pair < 16 * 16; pair += 7) {
+        bytes += "\x1b@";
+        bytes += static_cast<char>('0' + pair % 16);
+        bytes += static_cast<char>('0' + pair / 16);
+        for (int b = 0x20; b < 0x100; ++b)
+            if (b != 0xFF)
+                bytes += static_cast<char>(b);
+    }
+    FeedBoth(bytes, TermQnx, 997);
+}
+
+// A small generator, fixed on every platform.
+class TRandom {
+  public:
+    explicit TRandom(std::uint32_t seed) : State(seed) {}
+    int Below(int n) {
+        State = State * 1664525u + 1013904223u;
+        return static_cast<int>((State >> 8) % static_cast<std::uint32_t>(n));
+    }
+
+  private:
+    std::uint32_t State;
+};
+
+// Random drawing on two pairs of pictures, one pair on each path, compared
+// after every call: whole-width moves of every shape within a picture and
+// between pictures (where the bookkeeping skips rows), with the writes that
+// must invalidate it in between.
+TEST(PixelIdentitySurfaces, RandomDrawingAndCopiesMatchThePlainPath) {
+    constexpr int W = 48;
+    constexpr int H = 60;
+    TQtSurface fastA(W, H), fastB(W, H), plainA(W, H), plainB(W, H), cursor(8, 2);
+    for (TQtSurface* s : {&plainA, &plainB})
+        UseReference(*s);
+    cursor.SetBrushColor(Rgb(255, 255, 255));
+    cursor.FillRect(0, 0, 8, 2);
+    TQtSurface* fast[2] = {&fastA, &fastB};
+    TQtSurface* plain[2] = {&plainA, &plainB};
+    TRandom random(12345);
+    for (int step = 0; step < 4000; ++step) {
+        const int target = random.Below(2);
+        const int op = random.Below(10);
+        const int x = random.Below(W + 8) - 4;
+        const int y = random.Below(H + 8) - 4;
+        const int w = random.Below(W + 4);
+        const int h = random.Below(H / 2 + 4);
+        const TColor colour = Rgb(random.Below(256), random.Below(256), random.Below(256));
+        const auto glyph = static_cast<std::uint8_t>(random.Below(256));
+        const bool clear = random.Below(4) == 0;
+        const int k = random.Below(H / 2 + 2);
+        for (int pathIndex = 0; pathIndex < 2; ++pathIndex) {
+            TQtSurface* const* pair = pathIndex == 0 ? fast : plain;
+            TQtSurface& s = *pair[target];
+            TQtSurface& other = *pair[1 - target];
+            s.SetBrushColor(colour);
+            s.SetFontColor(colour ^ 0xFFFFFF);
+            s.SetPenColor(colour);
+            s.SetBrushStyle(clear ? TBrushStyle::Clear : TBrushStyle::Solid);
+            switch (op) {
+            case 0:
+                s.FillRect(x, y, w, h);
+                break;
+            case 1:
+                s.TextOut(x, y, &glyph, 1);
+                break;
+            case 2: // the whole picture up by k rows, as a scroll does
+                s.CopyRect(0, 0, W, H - k, s, 0, k, TCopyMode::SrcCopy);
+                break;
+            case 3: // the whole width down, or a band up
+                s.CopyRect(0, y, W, h, s, 0, y - k, TCopyMode::SrcCopy);
+                break;
+            case 4: // the whole picture from the other one, as a scroll does
+                s.CopyRect(0, 0, W, H, other, 0, 0, TCopyMode::SrcCopy);
+                break;
+            case 5: // a band of the whole width from the other one
+                s.CopyRect(0, y, W, h, other, 0, y + k - H / 4, TCopyMode::SrcCopy);
+                break;
+            case 6: // the cursor bar
+                s.CopyRect(x, y, 8, 2, cursor, 0, 0, TCopyMode::SrcXor);
+                break;
+            case 7:
+                s.CopyRect(x, y, w, h, other, y % 7, x % 5, TCopyMode::SrcXor);
+                break;
+            case 8:
+                s.MoveTo(x, y);
+                s.LineTo(x + w - W / 2, y + h - H / 4);
+                break;
+            default:
+                s.SetPenMode(clear ? TMixMode::Xor : TMixMode::Copy);
+                s.Rectangle(x, y, x + w, y + h);
+                s.SetPenMode(TMixMode::Copy);
+                break;
+            }
+        }
+        for (int i = 0; i < 2; ++i)
+            ASSERT_EQ(FirstDifference(fast[i]->Image(), plain[i]->Image()), "")
+                << "picture " << i << " after step " << step << ", operation " << op;
+    }
+}
+
+// A copy of the picture is a snapshot: later drawing, a scroll included, does
+// not reach it. A reference to the picture (as the widget keeps) follows.
+TEST(PixelIdentitySurfaces, CopiesOfThePictureAreSnapshotsAndReferencesFollow) {
+    TQtSurface s(16, 40);
+    const QImage& live = s.Image();
+    s.SetBrushColor(Rgb(0, 0, 170));
+    s.FillRect(0, 20, 16, 20);
+    const QImage snapshot = s.Image();
+    s.CopyRect(0, 0, 16, 30, s, 0, 10, TCopyMode::SrcCopy);
+    s.SetBrushColor(Rgb(190, 0, 0));
+    s.FillRect(0, 30, 16, 10);
+    EXPECT_EQ(snapshot.pixel(0, 10) & 0xFFFFFF, 0u);
+    EXPECT_EQ(snapshot.pixel(0, 35) & 0xFFFFFF, Rgb(0, 0, 170));
+    EXPECT_EQ(live.pixel(0, 10) & 0xFFFFFF, Rgb(0, 0, 170));
+    EXPECT_EQ(live.pixel(0, 35) & 0xFFFFFF, Rgb(190, 0, 0));
+    EXPECT_EQ(s.Pixel(0, 10), Rgb(0, 0, 170));
+    EXPECT_EQ(&live, &s.Image());
+}
+
+} // namespace
+} // namespace lemnar
