@@ -53,6 +53,11 @@ void TTerminal::UpdateCellMetrics() {
     ScreenBitmap.SetFont(font);
     ScreenBitmap.SetFontColor(Window.FontColor());
 
+    const TTextMetrics bitmapMetrics = ScreenBitmap.TextMetrics();
+    GlyphFillsCell = bitmapMetrics.AveCharWidth == CellWidth &&
+                     bitmapMetrics.Height == CellHeight && metrics.AveCharWidth == CellWidth &&
+                     metrics.Height == CellHeight;
+
     CursorBitmap.Resize(CellWidth, 2);
     CursorBitmap.SetBrushColor(White);
     CursorBitmap.SetBrushStyle(TBrushStyle::Solid);
@@ -103,7 +108,10 @@ void TTerminal::DrawCell(int row, int col) {
     for (TDrawSurface* s : {&Window, &ScreenBitmap}) {
         s->SetBrushColor(TextPalette[cell.Bg & 15]);
         s->SetFontColor(TextPalette[cell.Fg & 15]);
-        s->FillRect(x, y, CellWidth, CellHeight);
+        // The brush is solid here (every command leaves it so): an opaque
+        // glyph of the cell's size paints the same pixels as fill and glyph.
+        if (!GlyphFillsCell)
+            s->FillRect(x, y, CellWidth, CellHeight);
         s->TextOut(x, y, &cell.Ch, 1);
     }
 }

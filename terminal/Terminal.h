@@ -161,6 +161,10 @@ class TTerminal {
     unsigned LastColorValue = 0; // the colour command's value when its field has no number
     char CommandScratch[CommandBufferSize] = {};
 
+    // True when an opaque glyph covers exactly one cell on both pictures, so
+    // the glyph's own background is the cell's fill.
+    bool GlyphFillsCell = false;
+
     TTerminalHost& Host;
     TDrawSurface& Window;
     TDrawSurface& ScreenBitmap;

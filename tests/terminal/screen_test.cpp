@@ -132,6 +132,22 @@ TEST_F(ScreenTest, CellsAreDrawnInPaletteColoursOnBothPictures) {
     }
 }
 
+TEST_F(ScreenTest, AnOpaqueGlyphPaintsWhatFillAndGlyphPaint) {
+    ASSERT_TRUE(T.GlyphFillsCell);
+    TOffscreenTerminal filled;
+    filled.Terminal.GlyphFillsCell = false;
+    for (TTerminal* t : {&T, &filled.Terminal}) {
+        t->AutoWrap = 1;
+        for (int i = 0; i < 2100; ++i) {
+            t->TextFg = static_cast<std::uint8_t>(i % 16);
+            t->TextBg = static_cast<std::uint8_t>((i / 16) % 16);
+            t->PutChar(static_cast<char>(i * 7));
+        }
+    }
+    EXPECT_EQ(Term.BitmapImage(), filled.BitmapImage());
+    EXPECT_EQ(Term.WindowImage(), filled.WindowImage());
+}
+
 TEST_F(ScreenTest, ScrollBringsABlackStripWhateverTheClearColours) {
     T.ClearBg = 1;
     T.ClearFg = 7;
