@@ -238,7 +238,8 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key,
 
     const TKeyPlace place = FindKey(lines, section, key);
     // New lines point into these strings, which outlive the lines.
-    const std::string header = "[" + std::string(section) + "]";
+    std::string header = "[";
+    header.append(section).append("]");
     std::string keyText;
     if (place.Key) {
         keyText = std::string(KeyLine(lines[*place.Key].Text)->Key) + "=" + std::string(value);

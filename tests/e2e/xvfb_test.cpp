@@ -1,0 +1,200 @@
+// The real program on an X server of its own, logged in to the demo server by
+// a script: the screen as the X server shows it must hold exactly the picture
+// that the program's own Print Screen capture saves.
+
+#include "e2e/DemoServerProcess.h"
+#include "shell/TempDir.h"
+#include "support/Pixels.h"
+#include "terminal/Terminal.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QStandardPaths>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace lemnar::test {
+namespace {
+
+struct TRun {
+    bool Ok = false;
+    std::string Output;
+};
+
+TRun RunTool(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    TRun run;
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return run;
+    }
+    run.Ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    run.Output = process.readAllStandardOutput().toStdString();
+    return run;
+}
+
+void Stop(QProcess& process) {
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
+// Xvfb on a free display number, which it reports through -displayfd.
+class TXServer {
+  public:
+    ~TXServer() { Stop(Process); }
+    bool Start(const QString& binary, std::string& error) {
+        Process.start(binary,
+                      {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        QElapsedTimer clock;
+        clock.start();
+        QByteArray output;
+        while (clock.elapsed() < 20000) {
+            if (Process.waitForReadyRead(200))
+                output += Process.readAllStandardOutput();
+            if (output.contains('\n')) {
+                Display = ":" + QString::fromLatin1(output.trimmed());
+                return true;
+            }
+            if (Process.state() == QProcess::NotRunning)
+                break;
+        }
+        error = "Xvfb reported no display within 20 s";
+        return false;
+    }
+    QString Display;
+
+  private:
+    QProcess Process;
+};
+
+QImage Rgb32(const QImage& image) {
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// Where picture lies pixel for pixel in screen, tolerating one cell's worth of
+// difference (the cursor bar is on the window only).
+std::optional<QPoint> Locate(const QImage& screen, const QImage& picture) {
+    constexpr int Step = 7;
+    int samples = 0;
+    for (int y = 0; y < picture.height(); y += Step)
+        for (int x = 0; x < picture.width(); x += Step)
+            ++samples;
+    for (int top = 0; top + picture.height() <= screen.height(); ++top) {
+        for (int left = 0; left + picture.width() <= screen.width(); ++left) {
+            int misses = 0;
+            for (int y = 0; y < picture.height() && misses <= samples / 50; y += Step)
+                for (int x = 0; x < picture.width() && misses <= samples / 50; x += Step)
+                    if (PixelAt(screen, left + x, top + y) != PixelAt(picture, x, y))
+                        ++misses;
+            if (misses <= samples / 50)
+                return QPoint(left, top);
+        }
+    }
+    return std::nullopt;
+}
+
+TEST(XvfbWindowTest, ScreenShowsWhatPrintScreenSaves) {
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    const QString xdotool = QStandardPaths::findExecutable("xdotool");
+    if (xvfb.isEmpty() || xdotool.isEmpty())
+        GTEST_SKIP() << "Xvfb or xdotool is not installed (tools/setup-debian.sh installs both); "
+                        "the real window is not checked";
+
+    TXServer x;
+    std::string error;
+    ASSERT_TRUE(x.Start(xvfb, error)) << error;
+    TDemoServerProcess server;
+    ASSERT_TRUE(server.Start(error)) << error;
+
+    // The program runs from a copy in the test's directory, so its settings
+    // file is written there.
+    TTempDir dir;
+    const auto program = dir / "lemnar";
+    std::filesystem::copy_file(LEMNAR_PROGRAM, program);
+    WriteLoginScript(dir / "login.txt");
+    const auto captures = dir / "captures";
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", x.Display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    QProcess lemnar;
+    lemnar.setProcessEnvironment(env);
+    lemnar.setProcessChannelMode(QProcess::ForwardedChannels);
+    lemnar.start(QString::fromStdString(program.string()),
+                 {"B", QString::fromStdString((dir / "login.txt").string()), "h",
+                  QString::fromStdString(server.HostArg()), "D",
+                  QString::fromStdString(captures.string()), "X", "0", "Y", "0", "W", "640", "H",
+                  "400"});
+    ASSERT_TRUE(lemnar.waitForStarted(10000));
+
+    // Print Screen until the capture shows the demo's blue menu page: the
+    // program saves captures only while connected.
+    QImage capture;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 40000 && lemnar.state() == QProcess::Running) {
+        QThread::msleep(500);
+        const TRun found = RunTool(xdotool, {"search", "--onlyvisible", "--name", "Lemnar"}, env);
+        if (!found.Ok || found.Output.empty())
+            continue;
+        const QString window = QString::fromStdString(found.Output).split('\n').first();
+        RunTool(xdotool, {"windowfocus", "--sync", window}, env);
+        RunTool(xdotool, {"key", "Print"}, env);
+        QThread::msleep(300);
+        const QStringList saved =
+            QDir(QString::fromStdString(captures.string())).entryList({"RUV_*.bmp"});
+        if (saved.isEmpty())
+            continue;
+        const QString path = QString::fromStdString(captures.string()) + "/" + saved.first();
+        capture = Rgb32(QImage(path));
+        QFile::remove(path);
+        if (!capture.isNull() &&
+            CountColor(capture, 0, 0, capture.width(), capture.height(), TextPalette[1]) >
+                capture.width() * capture.height() / 2)
+            break;
+        capture = QImage();
+    }
+    ASSERT_FALSE(capture.isNull()) << "no capture of the demo menu within 40 s; the program "
+                                   << (lemnar.state() == QProcess::Running ? "runs" : "has ended");
+    // The client area is snapped to whole cells.
+    EXPECT_EQ(capture.width(), 640);
+    EXPECT_GT(capture.height(), 360);
+    EXPECT_LE(capture.height(), 400);
+
+    const QString shot = QString::fromStdString((dir / "screen.png").string());
+    ASSERT_TRUE(RunTool(LEMNAR_SCREEN_GRAB, {shot}, env).Ok);
+    const QImage screen = Rgb32(QImage(shot));
+    ASSERT_FALSE(screen.isNull());
+
+    const auto at = Locate(screen, capture);
+    ASSERT_TRUE(at.has_value()) << "the captured picture is nowhere on the screen";
+    // Exact but for at most one cell.
+    QRect differing;
+    for (int y = 0; y < capture.height(); ++y)
+        for (int x = 0; x < capture.width(); ++x)
+            if (PixelAt(screen, at->x() + x, at->y() + y) != PixelAt(capture, x, y))
+                differing |= QRect(x, y, 1, 1);
+    EXPECT_LE(differing.width(), 16) << "differing area " << differing.x() << "," << differing.y();
+    EXPECT_LE(differing.height(), 32) << "differing area " << differing.x() << "," << differing.y();
+    // Below the menu bar, at the window's left edge.
+    EXPECT_EQ(at->x(), 0);
+    EXPECT_GT(at->y(), 0);
+
+    Stop(lemnar);
+}
+
+} // namespace
+} // namespace lemnar::test
