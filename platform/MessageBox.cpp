@@ -1,6 +1,7 @@
 #include "platform/MessageBox.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace lemnar {
 
@@ -23,6 +24,9 @@ int ShowMessageBox(QWidget* parent, const std::string& textUtf8, TMessageKind ki
     if (kind == TMessageKind::YesNoQuestion) {
         QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
                         parent);
+        // The program speaks Russian throughout, its buttons included.
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
         return box.exec() == QMessageBox::Yes ? IdYes : IdNo;
     }
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
