@@ -26,8 +26,10 @@ struct TLine {
     std::string_view End;  // "\n", "\r\n" or empty for a last line without one
 };
 
+// A value never holds a CR (writes cut it off), so a stray one at either end
+// of a name or value is dropped like a blank.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\r';
 }
 
 std::string_view Trim(std::string_view text) {

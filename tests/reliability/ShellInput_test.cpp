@@ -166,15 +166,23 @@ TEST(ShellInputTest, SettingsFileWithGarbage) {
 
 // A bare CR that ends the file belongs to the line end, not to the value:
 // writing another key must not change what the last key reads.
-TEST(ShellInputTest, SettingsFileEndingInABareCarriageReturn) {
+// Stray carriage returns at the end of a line are no part of its value, and
+// writing one key never changes what another key reads.
+TEST(ShellInputTest, SettingsFileWithStrayCarriageReturns) {
     test::TTempDir temp;
     const fs::path ini = temp.Path() / "Lemnar.ini";
-    WriteFile(ini, "[Options]\nLogin=a\r");
-    const TIniFile file(ini);
-    const std::string before = file.ReadString("Options", "Login", "");
-    ASSERT_TRUE(file.WriteString("Options", "Host", ""));
-    EXPECT_EQ(file.ReadString("Options", "Login", ""), before);
-    EXPECT_EQ(before, "a");
+    for (const std::string& content :
+         {std::string("[Options]\nLogin=a\r"), std::string("[Options]\nLogin=a\r\r"),
+          std::string("[Options]\r\nLogin=a \r\r\n"),
+          std::string("\x05new  [Options]v\nLogin=a]\r\r")}) {
+        WriteFile(ini, content);
+        const TIniFile file(ini);
+        const std::string before = file.ReadString("Options", "Login", "");
+        ASSERT_TRUE(file.WriteString("Options", "Host", "h"));
+        EXPECT_EQ(file.ReadString("Options", "Login", ""), before) << content;
+        EXPECT_EQ(before.find('\r'), std::string::npos) << content;
+        EXPECT_EQ(file.ReadString("Options", "Host", ""), "h") << content;
+    }
 }
 
 TEST(ShellInputTest, ScriptFileWithOddBytes) {
