@@ -126,7 +126,15 @@ std::string TScriptedServer::ReceivedText() const {
 }
 
 bool TScriptedServer::Send(const std::string& bytes) {
-    std::lock_guard lock(Mutex);
+    // The client's connect can return before this side has accepted: give the
+    // accepting thread a moment.
+    const auto deadline = TClock::now() + std::chrono::seconds(5);
+    std::unique_lock lock(Mutex);
+    while (ClientFd < 0 && !HasAccepted && TClock::now() < deadline) {
+        lock.unlock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        lock.lock();
+    }
     if (ClientFd < 0)
         return false;
     return ::send(ClientFd, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
