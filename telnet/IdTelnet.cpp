@@ -77,6 +77,7 @@ void TIdTelnet::Connect() {
             OnConnect();
         if (!IsConnected() && StopReadThread())
             TIdTCPClient::DoOnDisconnected();
+        RequestsAnswered.fill(0);
         OpenConnection();
         if (IsConnected()) {
             ReadThread = std::make_unique<TIdTelnetReadThread>(*this, Queue);
@@ -167,6 +168,15 @@ void TIdTelnet::SendReply(std::uint8_t verb, std::uint8_t option) {
     SendNegotiationResp(reply);
 }
 
+bool TIdTelnet::CountRequest(std::uint8_t verb, std::uint8_t option) {
+    // WILL, WONT, DO and DONT are 251..254.
+    std::uint8_t& answered = RequestsAnswered[static_cast<std::size_t>(verb - Will) * 256 + option];
+    if (answered >= RepliesPerRequest)
+        return false;
+    ++answered;
+    return true;
+}
+
 std::string TIdTelnet::Negotiate(std::string_view buf) {
     std::string output;
     output.reserve(buf.size());
@@ -244,6 +254,8 @@ TTnState TIdTelnet::OnCommand(std::uint8_t b, std::string& output) {
 }
 
 TTnState TIdTelnet::AnswerWill(std::uint8_t option) {
+    if (!CountRequest(Will, option))
+        return tnsDATA;
     if (option == OptEcho)
         DoTelnetCommand(tncNoLocalEcho);
     SendReply(AnswerFor(option).AnswerToWill, option);
@@ -251,6 +263,8 @@ TTnState TIdTelnet::AnswerWill(std::uint8_t option) {
 }
 
 TTnState TIdTelnet::AnswerWont(std::uint8_t option) {
+    if (!CountRequest(Wont, option))
+        return tnsDATA;
     if (option == OptEcho)
         DoTelnetCommand(tncLocalEcho);
     SendReply(Dont, option);
@@ -258,6 +272,8 @@ TTnState TIdTelnet::AnswerWont(std::uint8_t option) {
 }
 
 TTnState TIdTelnet::AnswerDo(std::uint8_t option) {
+    if (!CountRequest(Do, option))
+        return tnsDATA;
     if (option == OptEcho)
         DoTelnetCommand(tncLocalEcho);
     // The size report follows the WILL NAWS at once, every time.
@@ -269,6 +285,8 @@ TTnState TIdTelnet::AnswerDo(std::uint8_t option) {
 }
 
 TTnState TIdTelnet::AnswerDont(std::uint8_t option) {
+    if (!CountRequest(Dont, option))
+        return tnsDATA;
     if (option == OptEcho)
         DoTelnetCommand(tncEcho);
     SendReply(Wont, option);

@@ -16,6 +16,7 @@
 #include "telnet/IdTCPClient.h"
 #include "telnet/IdTelnetError.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -112,6 +113,10 @@ class TIdTelnet : public TIdTCPClient {
     TTnState CollectSubnegotiation(std::uint8_t b);
     TTnState EndSubnegotiation(std::uint8_t b);
     void SendReply(std::uint8_t verb, std::uint8_t option);
+    // Counts a request (WILL, WONT, DO or DONT and its option). false: this
+    // connection has already answered it RepliesPerRequest times, and it is
+    // dropped unanswered.
+    bool CountRequest(std::uint8_t verb, std::uint8_t option);
     // Runs fn on the window thread; synchronously when called from the
     // receive thread. False: the hand-off was cancelled and fn did not run.
     bool OnWindowThread(const std::function<void()>& fn);
@@ -122,6 +127,14 @@ class TIdTelnet : public TIdTCPClient {
     TIdMainThreadQueue& Queue;
     std::unique_ptr<TIdTelnetReadThread> ReadThread;
     std::atomic<bool> DisconnectUndelivered{false};
+    // Requests answered on this connection, per verb (WILL, WONT, DO, DONT)
+    // and option. Every request is answered, also a repeated one, but a server
+    // that answers each reply with the opposite request would keep both sides
+    // busy for ever; past this many the engine stops answering
+    // that request. Servers that keep option state repeat a request
+    // a few times at most.
+    static constexpr int RepliesPerRequest = 64;
+    std::array<std::uint8_t, 4 * 256> RequestsAnswered{};
     // The subnegotiation of the block being parsed.
     std::uint8_t SbOption = 0;
     std::string SbData;

@@ -41,6 +41,30 @@ class IdTelnetTest : public ::testing::Test {
 
 const std::string Naws25x80 = Bytes({0xFF, 0xFA, 0x1F, 0x00, 0x50, 0x00, 0x19, 0xFF, 0xF0});
 
+// A server that repeats one request without end gets many answers, then none:
+// the bound that stops a negotiation loop with a server that contradicts
+// every reply.
+TEST_F(IdTelnetTest, AnEndlesslyRepeatedRequestIsAnsweredManyTimesThenNoMore) {
+    std::string doSga;
+    std::string doNaws;
+    for (int i = 0; i < 200; ++i) {
+        doSga += Bytes({255, 253, 3});
+        doNaws += Bytes({255, 253, 31});
+    }
+    EXPECT_EQ(Telnet.Negotiate(doSga), "");
+    EXPECT_EQ(Telnet.Writes.size(), 64u);
+    Telnet.Writes.clear();
+    // Another request is counted on its own; a size report goes with each
+    // WILL NAWS that is sent.
+    Telnet.Negotiate(doNaws);
+    EXPECT_EQ(Telnet.Writes.size(), 2 * 64u);
+    EXPECT_EQ(Telnet.Writes.back(), Naws25x80);
+    Telnet.Writes.clear();
+    Telnet.Negotiate(Bytes({255, 254, 3}));
+    EXPECT_EQ(Telnet.Writes, std::vector<std::string>{Bytes({255, 252, 3})})
+        << "DONT is a request of its own, counted apart from DO";
+}
+
 struct TNegotiationCase {
     std::string Input;
     std::vector<std::string> Writes;
