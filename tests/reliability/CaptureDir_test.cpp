@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -29,11 +30,16 @@ TEST(CaptureDirTest, UnwritableDirectoriesFailCleanly) {
         EXPECT_FALSE(surface.SaveBmp((dir / "locked" / "RUV_1.bmp").string()));
         EXPECT_FALSE(fs::exists(dir / "locked" / "RUV_1.bmp"));
     }
+    // A file standing where a directory should be, and a file system that
+    // takes no new files, stop every user, root included.
+    std::FILE* plain = std::fopen((dir / "plain").c_str(), "w");
+    ASSERT_NE(plain, nullptr);
+    std::fclose(plain);
+    EXPECT_FALSE(surface.SaveBmp((dir / "plain" / "RUV_1.bmp").string()));
+    EXPECT_FALSE(surface.SaveBmp("/proc/RUV_1.bmp"));
     EXPECT_TRUE(surface.SaveBmp((dir / "RUV_ok.bmp").string()));
     ::chmod((dir / "locked").c_str(), 0700);
     fs::remove_all(dir);
-    if (!enforced)
-        GTEST_SKIP() << "directory permissions do not apply to this user";
 }
 
 } // namespace
