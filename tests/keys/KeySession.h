@@ -3,10 +3,10 @@
 // send. Keys are driven with Qt's test events, which pass through Qt's
 // shortcut matching like real ones.
 
-#include "keys/KeyServer.h"
 #include "platform/MessageBox.h"
 #include "shell/MainWindow.h"
 #include "shell/TempDir.h"
+#include "support/ScriptedServer.h"
 
 #include <QApplication>
 #include <QTest>
@@ -98,7 +98,7 @@ class TKeySession {
     }
 
     TTempDir Dir;
-    TKeyServer Server;
+    TScriptedServer Server;
     std::unique_ptr<TMainWindow> Main;
     std::vector<std::string> Boxes;
     int YesNoAnswer = IdNo;

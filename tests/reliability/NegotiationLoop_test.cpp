@@ -6,8 +6,8 @@
 // ends the exchange by itself. Both tests count the engine's replies over a
 // bounded time.
 
+#include "support/ScriptedServer.h"
 #include "telnet/IdTelnet.h"
-#include "telnet/ScriptedServer.h"
 #include "telnet/TestQueue.h"
 
 #include <gtest/gtest.h>

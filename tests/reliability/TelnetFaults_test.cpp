@@ -5,8 +5,8 @@
 // hang shows as a failed deadline, not as a stuck test.
 
 #include "ProcessCounters.h"
+#include "support/ScriptedServer.h"
 #include "telnet/IdTelnet.h"
-#include "telnet/ScriptedServer.h"
 #include "telnet/TestQueue.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // accepted loopback socket, runs /bin/sh; the engine negotiates with it and
 // types a command.
 
-#include "ScriptedServer.h"
 #include "TestQueue.h"
 #include "platform/OffscreenTerminal.h"
+#include "support/ScriptedServer.h"
 #include "telnet/IdTelnet.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The engine against a scripted loopback server: what goes over the wire,
 // and which events reach the window thread in which order.
 
-#include "ScriptedServer.h"
 #include "TelnetProbe.h"
 #include "TestQueue.h"
+#include "support/ScriptedServer.h"
 #include "telnet/IdTelnet.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 // mid-stream, and the engine destroyed while connected. Run under the
 // sanitizers, these catch deadlocks, leaks and use after free.
 
-#include "ScriptedServer.h"
 #include "TelnetProbe.h"
 #include "TestQueue.h"
+#include "support/ScriptedServer.h"
 #include "telnet/IdTelnet.h"
 
 #include <gtest/gtest.h>

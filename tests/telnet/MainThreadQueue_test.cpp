@@ -1,9 +1,9 @@
 // The Qt queue: functions posted from any thread run on the GUI thread, in
 // order; the engine's events arrive there through it.
 
-#include "ScriptedServer.h"
 #include "TelnetProbe.h"
 #include "platform/MainThreadQueue.h"
+#include "support/ScriptedServer.h"
 #include "telnet/IdTelnet.h"
 
 #include <QCoreApplication>
