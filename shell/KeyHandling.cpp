@@ -147,8 +147,8 @@ class TKeyPreview final : public QObject {
     TMainWindow& Window;
 };
 
-// The action groups and the preview are made on first use, with the first
-// connection: before it no map is active and no key sends anything.
+// The action groups and the preview are made once, when the window suspends
+// its maps at construction; both groups stay disabled until a connection.
 void EnsureKeyMaps(TMainWindow& window) {
     if (window.findChild<QObject*>(QString::fromLatin1(PreviewName), Qt::FindDirectChildrenOnly) !=
         nullptr)
@@ -259,13 +259,6 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void TMainWindow::keyPressEvent(QKeyEvent* event) {
-    QMainWindow::keyPressEvent(event);
-}
-void TMainWindow::keyReleaseEvent(QKeyEvent* event) {
-    QMainWindow::keyReleaseEvent(event);
 }
 
 } // namespace lemnar

@@ -42,7 +42,6 @@ TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, 
     setCentralWidget(View);
     View->OnResize = [this] { FormResize(); };
     View->OnExpose = [this] { FormPaint(); };
-    View->installEventFilter(this);
 
     HelpFormOwner = std::make_unique<THelpForm>(this);
     HelpForm = HelpFormOwner.get();
@@ -153,12 +152,8 @@ bool TMainWindow::StartUp() {
     }
     if (ShellState.StartHidden == 1)
         HideTimer->start();
-    if (ShellState.ExitOnDisconnect == 1)
-        N3->setChecked(true);
     Terminal.TerminalType = static_cast<std::uint8_t>(Options.TerminalType);
     Telnet.Terminal = Options.TerminalName;
-    if (Options.HostGiven)
-        Telnet.Host = FieldText(ShellState.Host);
 
     const TIniFile ini = Settings();
     const TWindowGeometry g = ReadWindowSettings(Options, ini, DesignLeft, DesignTop, FontSize);

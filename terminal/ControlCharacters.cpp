@@ -9,6 +9,7 @@ namespace lemnar {
 
 namespace {
 constexpr int CommandSwitchLength = 4;
+constexpr unsigned AlertBeep = 1000;
 } // namespace
 
 void TTerminal::LineFeed() {
@@ -35,6 +36,10 @@ void TTerminal::BackspaceInPlace() {
     CaretCol = std::max(CaretCol - 1, 0);
     StampCell(CursorRow, CursorCol, TextFg, TextBg);
     ShowCursor();
+}
+
+void TTerminal::Bell() {
+    Host.MessageBeep(AlertBeep);
 }
 
 void TTerminal::StoreCommandSwitch(char x) {

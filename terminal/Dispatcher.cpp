@@ -64,16 +64,10 @@ void TTerminal::DispatchByte(char c) {
     for (int pass = 0; pass < 2; ++pass) {
         if (EscState == EscGround && IsDispatchedControl(c, TerminalType)) {
             EscState = EscControl;
-            if (TerminalType == TermQnx) {
-                InterpretQnx();
+            if (!Interpret())
                 return;
-            }
-            if (TerminalType != TermAnsi) {
-                InterpretTty();
-                return;
-            }
-            if (!InterpretAnsi())
-                return;
+            // A control character the interpreter left is written as a
+            // character.
             EscState = EscGround;
         }
         if (c == Esc) {
@@ -82,15 +76,7 @@ void TTerminal::DispatchByte(char c) {
             return;
         }
         if (EscState != EscGround && EscState != EscControl) {
-            if (TerminalType == TermQnx) {
-                InterpretQnx();
-                return;
-            }
-            if (TerminalType != TermAnsi) {
-                InterpretTty();
-                return;
-            }
-            if (InterpretAnsi())
+            if (Interpret())
                 continue;
             return;
         }
@@ -98,6 +84,17 @@ void TTerminal::DispatchByte(char c) {
         return;
     }
     EscState = EscGround;
+}
+
+bool TTerminal::Interpret() {
+    if (TerminalType == TermQnx) {
+        InterpretQnx();
+        return false;
+    }
+    if (TerminalType == TermAnsi)
+        return InterpretAnsi();
+    InterpretTty();
+    return false;
 }
 
 void TTerminal::CollectCommandByte(char c) {

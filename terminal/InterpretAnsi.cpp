@@ -48,10 +48,6 @@ bool IsParamChar(char c) {
     return IsDigit(c) || c == ';';
 }
 
-int ClampInt(int v, int lo, int hi) {
-    return std::min(std::max(v, lo), hi);
-}
-
 // Reads a decimal number at the front of text and drops it from text; false
 // (text untouched) when text does not begin with a digit.
 bool TakeNumber(std::string_view& text, int& value) {
@@ -79,8 +75,8 @@ void EchoParams(TTerminal& t) {
 
 // Sets the caret and the write position to (row, col), kept inside the grid.
 void MoveTo(TTerminal& t, int row, int col) {
-    t.CaretRow = ClampInt(row, 0, t.ScreenRows - 1);
-    t.CaretCol = ClampInt(col, 0, t.ScreenCols - 1);
+    t.CaretRow = std::clamp(row, 0, t.ScreenRows - 1);
+    t.CaretCol = std::clamp(col, 0, t.ScreenCols - 1);
     t.CursorRow = t.CaretRow;
     t.CursorCol = t.CaretCol;
 }
@@ -255,7 +251,7 @@ void ControlCharacter(TTerminal& t, char c) {
     else if (c == Bs)
         t.BackspaceInPlace();
     else if (c == Bel)
-        t.Host.MessageBeep(1000);
+        t.Bell();
 }
 
 // ESC G x: the switch command ESC G '1' or '0', completed by '~'.

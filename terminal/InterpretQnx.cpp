@@ -23,7 +23,6 @@ constexpr int EscQnxClearBg = 10;    // clear foreground received: the clear bac
 constexpr int EscQnxCommandArg = 11; // ESC G: '1' or another byte
 constexpr int EscQnxCommandEnd = 12; // ESC G x: '~'
 
-constexpr unsigned AlertBeep = 1000;
 constexpr int ArgumentOffset = 32;
 // ESC C stops at this column whatever the width of the grid.
 constexpr int CursorRightLimit = 79;
@@ -70,7 +69,7 @@ int Control(TTerminal& t) {
         break;
     // BEL: alert beep
     case Bel:
-        t.Host.MessageBeep(AlertBeep);
+        t.Bell();
         break;
     default:
         break;

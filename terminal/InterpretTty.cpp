@@ -37,7 +37,7 @@ void ControlCharacter(TTerminal& t, char c) {
     else if (c == Bs)
         BackSpace(t);
     else if (c == Bel)
-        t.Host.MessageBeep(1000);
+        t.Bell();
 }
 
 // ESC G x: the switch command ESC G '1' or '0', completed by '~'.

@@ -13,10 +13,6 @@ namespace {
 constexpr TColor Black = Rgb(0, 0, 0);
 constexpr TColor White = Rgb(255, 255, 255);
 
-int ClampInt(int v, int lo, int hi) {
-    return std::min(std::max(v, lo), hi);
-}
-
 } // namespace
 
 TTerminal::TTerminal(TTerminalHost& host, TDrawSurface& window, TDrawSurface& screenBitmap,
@@ -33,8 +29,8 @@ void TTerminal::UpdateCellMetrics() {
     CellWidth = std::max(1, metrics.AveCharWidth);
     CellHeight = std::max(1, metrics.Height);
 
-    ScreenCols = ClampInt(Host.ClientWidth() / CellWidth, 1, StoreCols);
-    ScreenRows = ClampInt(Host.ClientHeight() / CellHeight, 1, StoreRows);
+    ScreenCols = std::clamp(Host.ClientWidth() / CellWidth, 1, StoreCols);
+    ScreenRows = std::clamp(Host.ClientHeight() / CellHeight, 1, StoreRows);
     const int width = ScreenCols * CellWidth;
     const int height = ScreenRows * CellHeight;
     Host.SetClientSize(width, height);
@@ -149,8 +145,8 @@ void TTerminal::PutChar(char c) {
     // Some sequences leave the write position outside the grid in use (the
     // unbounded moves, a repeat that ran to the line end, a shrunk window):
     // the character then goes to the nearest cell of the grid.
-    CursorRow = ClampInt(CursorRow, 0, ScreenRows - 1);
-    CursorCol = ClampInt(CursorCol, 0, ScreenCols - 1);
+    CursorRow = std::clamp(CursorRow, 0, ScreenRows - 1);
+    CursorCol = std::clamp(CursorCol, 0, ScreenCols - 1);
     ScreenCells[CursorRow][CursorCol].Ch = static_cast<std::uint8_t>(c);
     StampCell(CursorRow, CursorCol, TextFg, TextBg);
     ++CursorCol;

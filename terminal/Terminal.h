@@ -93,6 +93,8 @@ class TTerminal {
     // BS of QNX and ANSI: one column left, never past column 0; the cell there
     // keeps its character and takes the current attributes.
     void BackspaceInPlace();
+    // BEL: the platform's alert beep.
+    void Bell();
     // ESC G x: CommandBuffer begins ESC, 'G', then '1' for x = '1', else '0'.
     void StoreCommandSwitch(char x);
     // The closing '~': the four-byte switch goes to the command channel.
@@ -172,6 +174,8 @@ class TTerminal {
 
   private:
     void DispatchByte(char c);
+    // The interpreter of the terminal type. true: the byte was not consumed.
+    bool Interpret();
     void CollectCommandByte(char c);
     void AbortCommand();
     void LogBlock(const std::uint8_t* data, std::size_t n);

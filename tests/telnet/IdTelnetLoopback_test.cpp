@@ -3,6 +3,7 @@
 
 #include "TelnetProbe.h"
 #include "TestQueue.h"
+#include "support/Bytes.h"
 #include "support/ScriptedServer.h"
 #include "telnet/IdTelnet.h"
 
@@ -16,12 +17,7 @@
 namespace lemnar {
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
-    std::string s;
-    for (int v : values)
-        s += static_cast<char>(v);
-    return s;
-}
+using test::Bytes;
 
 class IdTelnetLoopbackTest : public ::testing::Test {
   protected:

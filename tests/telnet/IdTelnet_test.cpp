@@ -2,6 +2,7 @@
 // reports and the carriage-return rule, with every write recorded.
 
 #include "TestQueue.h"
+#include "support/Bytes.h"
 #include "telnet/IdTelnet.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +14,7 @@
 namespace lemnar {
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
-    std::string s;
-    for (int v : values)
-        s += static_cast<char>(v);
-    return s;
-}
+using test::Bytes;
 
 class TRecordingTelnet : public TIdTelnet {
   public:

@@ -299,23 +299,7 @@ const char* const SplitStreams[] = {
 class AnsiSplitTest : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(AnsiSplitTest, SameResultForEverySplit) {
-    const std::string stream = Seq(GetParam());
-    auto whole = MakeTerminal(TermAnsi, 40, 12);
-    whole->Feed(stream);
-
-    auto bytewise = MakeTerminal(TermAnsi, 40, 12);
-    bytewise->Feed(stream, 1);
-    ExpectSameState(*whole, *bytewise);
-
-    for (std::size_t at = 1; at < stream.size(); ++at) {
-        SCOPED_TRACE("split at " + std::to_string(at));
-        auto split = MakeTerminal(TermAnsi, 40, 12);
-        split->Feed(stream.substr(0, at));
-        split->Feed(stream.substr(at));
-        ExpectSameState(*whole, *split);
-        if (HasFailure())
-            return;
-    }
+    ExpectSameForEverySplit(TermAnsi, Seq(GetParam()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, AnsiSplitTest, ::testing::ValuesIn(SplitStreams));

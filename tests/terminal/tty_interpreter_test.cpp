@@ -149,23 +149,7 @@ const char* const SplitStreams[] = {
 class TtySplitTest : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(TtySplitTest, SameResultForEverySplit) {
-    const std::string stream = Seq(GetParam());
-    auto whole = MakeTerminal(TermTty, 40, 12);
-    whole->Feed(stream);
-
-    auto bytewise = MakeTerminal(TermTty, 40, 12);
-    bytewise->Feed(stream, 1);
-    ExpectSameState(*whole, *bytewise);
-
-    for (std::size_t at = 1; at < stream.size(); ++at) {
-        SCOPED_TRACE("split at " + std::to_string(at));
-        auto split = MakeTerminal(TermTty, 40, 12);
-        split->Feed(stream.substr(0, at));
-        split->Feed(stream.substr(at));
-        ExpectSameState(*whole, *split);
-        if (HasFailure())
-            return;
-    }
+    ExpectSameForEverySplit(TermTty, Seq(GetParam()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, TtySplitTest, ::testing::ValuesIn(SplitStreams));
