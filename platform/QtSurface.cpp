@@ -558,6 +558,19 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
     Retag(dstY, dstY + h);
 }
 
+void TQtSurface::ScrollUpAndFill(int rows) {
+    const int height = Height();
+    if (ReferenceCopy || rows <= 0 || 2 * rows > height) {
+        TDrawSurface::ScrollUpAndFill(rows);
+        return;
+    }
+    BeginWrite();
+    // The rows that come in are filled at once, so the copy never needs to
+    // put back what it would have left there.
+    Slide(rows);
+    FillRect(0, height - rows, Stride, rows);
+}
+
 TColor TQtSurface::Pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= Width() || y >= Height())
         return 0;

@@ -79,6 +79,9 @@ class TQtSurface : public TDrawSurface {
     void CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src, int sx, int sy,
                   TCopyMode mode) override;
 
+    // Moves the window through the pixel store and fills the new rows.
+    void ScrollUpAndFill(int rows) override;
+
     // Black outside the picture.
     TColor Pixel(int x, int y) const override;
     bool SaveBmp(const std::string& path) const override;

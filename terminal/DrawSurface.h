@@ -78,6 +78,17 @@ class TDrawSurface {
     virtual void CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src, int sx, int sy,
                           TCopyMode mode) = 0;
 
+    // Moves the whole picture up by `rows` and fills the strip that comes in
+    // at the bottom with the brush colour: the same pixels as a CopyRect of the
+    // picture onto itself `rows` higher followed by a FillRect of the strip,
+    // which is what it does unless a surface knows a quicker way.
+    virtual void ScrollUpAndFill(int rows) {
+        const int w = Width();
+        const int h = Height();
+        CopyRect(0, 0, w, h - rows, *this, 0, rows, TCopyMode::SrcCopy);
+        FillRect(0, h - rows, w, rows);
+    }
+
     virtual TColor Pixel(int x, int y) const = 0;
     // Writes a standard Windows .bmp file; false when the file cannot be written.
     virtual bool SaveBmp(const std::string& path) const = 0;

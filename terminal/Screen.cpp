@@ -141,12 +141,19 @@ void TTerminal::ClearCell(int row, int col) {
 }
 
 void TTerminal::PutChar(char c) {
-    HideCursor();
     // Some sequences leave the write position outside the grid in use (the
     // unbounded moves, a repeat that ran to the line end, a shrunk window):
     // the character then goes to the nearest cell of the grid.
     CursorRow = std::clamp(CursorRow, 0, ScreenRows - 1);
     CursorCol = std::clamp(CursorCol, 0, ScreenCols - 1);
+    // The bar lies inside the caret's cell. When that is the cell about to be
+    // drawn and the glyph paints all of it, the drawing takes the bar away
+    // just as XOR-ing it out first would.
+    if (CursorDrawn == 1 && CursorHidden != 1 && GlyphFillsCell && CaretRow == CursorRow &&
+        CaretCol == CursorCol)
+        CursorDrawn = 0;
+    else
+        HideCursor();
     ScreenCells[CursorRow][CursorCol].Ch = static_cast<std::uint8_t>(c);
     StampCell(CursorRow, CursorCol, TextFg, TextBg);
     ++CursorCol;
@@ -178,12 +185,10 @@ void TTerminal::ScrollUp() {
 
     const int width = ScreenBitmap.Width();
     const int height = ScreenBitmap.Height();
-    ScreenBitmap.CopyRect(0, 0, width, height - CellHeight, ScreenBitmap, 0, CellHeight,
-                          TCopyMode::SrcCopy);
     // The strip that scrolls in is black whatever the clear colours are.
     ScreenBitmap.SetBrushColor(Black);
     ScreenBitmap.SetBrushStyle(TBrushStyle::Solid);
-    ScreenBitmap.FillRect(0, height - CellHeight, width, CellHeight);
+    ScreenBitmap.ScrollUpAndFill(CellHeight);
     Window.CopyRect(0, 0, width, height, ScreenBitmap, 0, 0, TCopyMode::SrcCopy);
 }
 
