@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 namespace lemnar {
@@ -39,6 +40,8 @@ TGlyphCache::TGlyphCache(const TFontSpec& wanted) : QtFont(MakeFont(wanted)) {
     FontAscent = metrics.ascent();
     Masks.assign(static_cast<std::size_t>(256 * CellWidth * CellHeight), 0);
     WideMasks.assign(Masks.size(), 0);
+    static std::atomic<std::uint64_t> serials{1};
+    SerialNumber = serials.fetch_add(1, std::memory_order_relaxed);
 }
 
 std::shared_ptr<TGlyphCache> TGlyphCache::Shared(const TFontSpec& wanted) {
@@ -58,12 +61,6 @@ const std::uint8_t* TGlyphCache::Mask(std::uint8_t byte) {
     if (!Rendered[byte])
         Render(byte);
     return Masks.data() + static_cast<std::size_t>(byte) * CellWidth * CellHeight;
-}
-
-const std::uint32_t* TGlyphCache::WideMask(std::uint8_t byte) {
-    if (!Rendered[byte])
-        Render(byte);
-    return WideMasks.data() + static_cast<std::size_t>(byte) * CellWidth * CellHeight;
 }
 
 void TGlyphCache::PaintReference(QPainter& painter, int x, int y, std::uint8_t byte) const {

@@ -36,7 +36,14 @@ class TGlyphCache {
     const std::uint8_t* Mask(std::uint8_t byte);
     // The same mask with one word per pixel, all ones where the glyph sets the
     // pixel: text is then a select of ink and paper, with no branch per pixel.
-    const std::uint32_t* WideMask(std::uint8_t byte);
+    const std::uint32_t* WideMask(std::uint8_t byte) {
+        if (!Rendered[byte]) [[unlikely]]
+            Render(byte);
+        return WideMasks.data() + static_cast<std::size_t>(byte) * CellWidth * CellHeight;
+    }
+    // A number no other cache of the process has had: the same serial means
+    // the same glyphs.
+    std::uint64_t Serial() const { return SerialNumber; }
 
     // Paints a byte's glyph in the painter's pen colour in the cell whose top
     // left corner is (x, y), clipped to the cell; the background is left alone.
@@ -52,6 +59,7 @@ class TGlyphCache {
     std::vector<std::uint8_t> Masks; // 256 masks back to back
     std::vector<std::uint32_t> WideMasks;
     std::array<bool, 256> Rendered{};
+    std::uint64_t SerialNumber = 0;
 };
 
 } // namespace lemnar

@@ -1,12 +1,14 @@
 #include "platform/QtSurface.h"
 
 #include "platform/GlyphCache.h"
+#include "platform/PixelRows.h"
 
 #include <QPainter>
 #include <QPen>
 #include <QSaveFile>
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <typeinfo>
@@ -33,7 +35,7 @@ QRgb* Row(QImage& image, int y) {
 // The pixel store holds this many pictures' worth of rows, so a picture that
 // scrolls moves its window through the store and is copied back to the start
 // only once in a while.
-constexpr int StoreScreens = 4;
+constexpr int StoreScreens = 8;
 
 } // namespace
 
@@ -42,6 +44,39 @@ constexpr int StoreScreens = 4;
 std::uint64_t TQtSurface::TakeTagRun() {
     static std::atomic<std::uint64_t> next{1};
     return next.fetch_add(TagRun, std::memory_order_relaxed);
+}
+
+namespace {
+
+// Operation kinds, hashed into the tags of the rows they change.
+constexpr std::uint64_t FillKind = 0x46494C4C00000000u;
+constexpr std::uint64_t SpanKind = 0x5350414E00000000u;
+constexpr std::uint64_t TextKind = 0x5445585400000000u;
+constexpr std::uint64_t CopyKind = 0x1F3C2A5B6D7E8F10u;
+constexpr std::uint64_t RowStep = 0x9E3779B97F4A7C15u;
+
+std::uint64_t Word(int v) {
+    return static_cast<std::uint32_t>(v);
+}
+
+// The tag a row gets from an operation hashed to h (pixelrows::DeriveTags
+// does the same for a run of rows). For one h, rows with different tags
+// before keep different tags after, as the step is a bijection; it is cheap
+// enough for every glyph row, and h carries the mixing.
+std::uint64_t Derive(std::uint64_t tag, std::uint64_t h) {
+    return std::rotl(tag, 23) ^ h;
+}
+
+} // namespace
+
+void TQtSurface::DeriveTags(int y0, int y1, std::uint64_t h, int y) {
+    if (y1 > y0)
+        pixelrows::DeriveTags(Tags.data() + y0, y1 - y0,
+                              h + static_cast<std::uint64_t>(y0 - y) * RowStep, RowStep);
+}
+
+std::uint64_t TQtSurface::FillTag(QRgb colour) const {
+    return MixTag(FillKind ^ (Word(Stride) << 24) ^ (colour & 0xFFFFFF));
 }
 
 namespace {
@@ -58,32 +93,6 @@ void FillRows8(QRgb* dst, int stride, int rows, QRgb colour) {
 #else
     for (int row = 0; row < rows; ++row, dst += stride)
         std::fill_n(dst, 8, colour);
-#endif
-}
-
-// Each mask word is all ones or all zeros, so a pixel is a select of ink and
-// paper (or the pixel already there, when paper is not solid), with no branch.
-template <bool Solid>
-void GlyphRows8(QRgb* dst, int stride, const std::uint32_t* bits, int rows, QRgb ink, QRgb paper) {
-#if defined(__SSE2__)
-    const __m128i inkV = _mm_set1_epi32(static_cast<int>(ink));
-    const __m128i paperV = _mm_set1_epi32(static_cast<int>(paper));
-    for (int row = 0; row < rows; ++row, dst += stride, bits += 8) {
-        auto* out = reinterpret_cast<__m128i*>(dst);
-        const __m128i m0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits));
-        const __m128i m1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + 4));
-        const __m128i u0 = Solid ? paperV : _mm_loadu_si128(out);
-        const __m128i u1 = Solid ? paperV : _mm_loadu_si128(out + 1);
-        _mm_storeu_si128(out, _mm_xor_si128(u0, _mm_and_si128(m0, _mm_xor_si128(inkV, u0))));
-        _mm_storeu_si128(out + 1, _mm_xor_si128(u1, _mm_and_si128(m1, _mm_xor_si128(inkV, u1))));
-    }
-#else
-    for (int row = 0; row < rows; ++row, dst += stride, bits += 8) {
-        for (int col = 0; col < 8; ++col) {
-            const QRgb under = Solid ? paper : dst[col];
-            dst[col] = under ^ (bits[col] & (ink ^ under));
-        }
-    }
 #endif
 }
 
@@ -199,7 +208,7 @@ void TQtSurface::Resize(int width, int height) {
 }
 
 void TQtSurface::BeginWrite() {
-    if (Picture.isNull() || Picture.isDetached())
+    if (Pixels == nullptr || Picture.isDetached())
         return;
     // Someone holds a copy of the picture: leave the store to it.
     auto own = std::make_shared<TStore>(Stride, Store->Rows);
@@ -252,7 +261,8 @@ void TQtSurface::CopyRows(int dstY, const TQtSurface& src, int srcY, int h) {
         }
     }
     for (int i = 0; i < h; ++i) {
-        if (Tags[dstY + i] == src.Tags[srcY + i])
+        const std::uint64_t tag = src.Tags[srcY + i];
+        if (Tags[dstY + i] == tag && tag != 0)
             continue;
         std::memcpy(RowAt(dstY + i), src.RowAt(srcY + i), sizeof(QRgb) * Stride);
         Tags[dstY + i] = src.Tags[srcY + i];
@@ -264,10 +274,8 @@ void TQtSurface::SetFont(const TFontSpec& f) {
     Cache.reset();
 }
 
-TGlyphCache& TQtSurface::Glyphs() const {
-    if (!Cache)
-        Cache = TGlyphCache::Shared(CurrentFont);
-    return *Cache;
+void TQtSurface::LoadGlyphs() const {
+    Cache = TGlyphCache::Shared(CurrentFont);
 }
 
 TTextMetrics TQtSurface::TextMetrics() const {
@@ -286,19 +294,63 @@ void TQtSurface::FillRect(int x, int y, int w, int h) {
         for (int row = 0; row < h; ++row, line += Stride)
             std::fill_n(line, w, colour);
     }
-    Retag(y, y + h);
+    if (w == Stride) {
+        std::fill_n(Tags.begin() + y, h, FillTag(colour));
+        return;
+    }
+    DeriveTags(y, y + h, MixTag(MixTag(SpanKind ^ (Word(x) << 32) ^ Word(w)) ^ (colour & 0xFFFFFF)),
+               y);
 }
 
 void TQtSurface::TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n) {
-    if (Picture.isNull() || bytes == nullptr || n == 0)
+    if (Pixels == nullptr || bytes == nullptr || n == 0)
+        return;
+    TGlyphCache& glyphs = Glyphs();
+    const int y0 = std::max(y, 0);
+    const int y1 =
+        std::min<long long>(static_cast<long long>(y) + glyphs.Metrics().Height, Height());
+    if (y1 <= y0)
         return;
     BeginWrite();
-    if (ReferenceText)
+    const int cellW = glyphs.Metrics().AveCharWidth;
+    if (ReferenceText) {
         TextOutReference(x, y, bytes, n);
-    else
+    } else if (n == 1 && cellW == 8 && y0 == y && y1 - y == glyphs.Metrics().Height && x >= 0 &&
+               x <= Stride - 8) {
+        // One whole cell inside the picture, the usual case.
+        pixelrows::Glyph8(RowAt(y) + x, Stride, glyphs.WideMask(*bytes), y1 - y0, ToRgb(FontRgb),
+                          ToRgb(BrushRgb), BrushFill == TBrushStyle::Solid);
+    } else {
         TextOutMasks(x, y, bytes, n);
-    const int cellH = Glyphs().Metrics().Height;
-    Retag(std::max(y, 0), std::min(y + cellH, Height()));
+    }
+    // A row of text is decided by its row in the glyphs, the glyphs and
+    // where they start, the colours and whether the paper is painted.
+    const bool opaque = BrushFill == TBrushStyle::Solid;
+    const std::uint64_t salt =
+        (glyphs.Serial() << 40) ^ (Word(Stride) << 8) ^ (ReferenceText ? 1 : 0);
+    if (salt != TextSaltOf) {
+        TextSaltOf = salt;
+        TextSalt = MixTag(TextKind ^ salt);
+    }
+    // One byte, the usual case, goes into the first word; longer text is
+    // hashed 8 bytes at a time after it.
+    const std::uint64_t single = n == 1 ? (std::uint64_t{bytes[0]} << 8) | 2 : 0;
+    std::uint64_t h = MixTag(TextSalt ^ (Word(x) << 32) ^ single ^ (opaque ? 1 : 0));
+    if (n != 1) {
+        h = MixTag(h ^ n);
+        std::size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            std::uint64_t chunk = 0;
+            std::memcpy(&chunk, bytes + i, 8);
+            h = MixTag(h ^ chunk);
+        }
+        std::uint64_t rest = 0;
+        for (; i < n; ++i)
+            rest = (rest << 8) | bytes[i];
+        h = MixTag(h ^ rest);
+    }
+    h = MixTag(h ^ (static_cast<std::uint64_t>(FontRgb) << 24) ^ (opaque ? BrushRgb : 0));
+    DeriveTags(y0, y1, h, y);
 }
 
 void TQtSurface::TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size_t n) {
@@ -325,10 +377,7 @@ void TQtSurface::TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size
         const std::uint32_t* bits = glyphs.WideMask(bytes[i]) + rowFrom * cellW;
         QRgb* dst = RowAt(y + rowFrom) + left;
         if (cellW == 8 && colFrom == 0 && colTo == 8) {
-            if (opaque)
-                GlyphRows8<true>(dst, Stride, bits, rows, ink, paper);
-            else
-                GlyphRows8<false>(dst, Stride, bits, rows, ink, paper);
+            pixelrows::Glyph8(dst, Stride, bits, rows, ink, paper, opaque);
             continue;
         }
         for (int row = 0; row < rows; ++row, dst += Stride, bits += cellW) {
@@ -493,11 +542,16 @@ void TQtSurface::Rectangle(int left, int top, int right, int bottom) {
 
 void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src, int sx, int sy,
                           TCopyMode mode) {
+    // Surfaces of this class are read straight; another class pixel by pixel.
+    const auto* qtSource =
+        typeid(src) == typeid(TQtSurface) ? static_cast<const TQtSurface*>(&src) : nullptr;
     // Clip the source to its picture, then the destination to this one,
     // moving both corners alike.
     int srcX = sx;
     int srcY = sy;
-    if (!ClipToPicture(srcX, srcY, w, h, src.Width(), src.Height()))
+    const int srcWidth = qtSource != nullptr ? qtSource->Width() : src.Width();
+    const int srcHeight = qtSource != nullptr ? qtSource->Height() : src.Height();
+    if (!ClipToPicture(srcX, srcY, w, h, srcWidth, srcHeight))
         return;
     dx += srcX - sx;
     dy += srcY - sy;
@@ -509,15 +563,18 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
     srcY += dstY - dy;
 
     BeginWrite();
-    // Surfaces of this class only; a subclass would be read pixel by pixel.
-    const auto* qtSource =
-        typeid(src) == typeid(TQtSurface) ? static_cast<const TQtSurface*>(&src) : nullptr;
-    if (qtSource != nullptr && mode == TCopyMode::SrcCopy && !ReferenceCopy && dstX == 0 &&
-        srcX == 0 && w == Width() && w == qtSource->Width()) {
-        if (qtSource == this)
-            MoveRows(dstY, srcY, h);
-        else
+    if (qtSource != nullptr && qtSource != this) {
+        if (mode == TCopyMode::SrcCopy && !ReferenceCopy && dstX == 0 && srcX == 0 &&
+            w == Width() && w == srcWidth) {
             CopyRows(dstY, *qtSource, srcY, h);
+            return;
+        }
+        CopyFrom(dstX, dstY, w, h, *qtSource, srcX, srcY, mode);
+        return;
+    }
+    if (qtSource != nullptr && mode == TCopyMode::SrcCopy && !ReferenceCopy && dstX == 0 &&
+        srcX == 0 && w == Width()) {
+        MoveRows(dstY, srcY, h);
         return;
     }
 
@@ -525,12 +582,7 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
     // see written pixels: another platform's surface, or XOR within this one.
     // A plain copy within this picture moves rows in a safe order instead.
     std::vector<QRgb> detached;
-    const auto sourceRow = [&](int row) -> const QRgb* {
-        if (detached.empty())
-            return qtSource->RowAt(srcY + row) + srcX;
-        return detached.data() + static_cast<std::ptrdiff_t>(row) * w;
-    };
-    if (qtSource == nullptr || (qtSource == this && mode == TCopyMode::SrcXor)) {
+    if (qtSource == nullptr || mode == TCopyMode::SrcXor) {
         detached.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
         for (int row = 0; row < h; ++row) {
             QRgb* to = detached.data() + static_cast<std::ptrdiff_t>(row) * w;
@@ -542,12 +594,12 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
                 to[col] = ToRgb(src.Pixel(srcX + col, srcY + row));
         }
     }
-
-    const bool bottomUp = qtSource == this && detached.empty() && dstY > srcY;
+    const bool bottomUp = detached.empty() && dstY > srcY;
     for (int i = 0; i < h; ++i) {
         const int row = bottomUp ? h - 1 - i : i;
         QRgb* dst = RowAt(dstY + row) + dstX;
-        const QRgb* s = sourceRow(row);
+        const QRgb* s = detached.empty() ? RowAt(srcY + row) + srcX
+                                         : detached.data() + static_cast<std::ptrdiff_t>(row) * w;
         if (mode == TCopyMode::SrcCopy) {
             std::memmove(dst, s, sizeof(QRgb) * w);
         } else {
@@ -556,6 +608,43 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
         }
     }
     Retag(dstY, dstY + h);
+}
+
+void TQtSurface::CopyFrom(int dstX, int dstY, int w, int h, const TQtSurface& src, int srcX,
+                          int srcY, TCopyMode mode) {
+    QRgb* dst = RowAt(dstY) + dstX;
+    const QRgb* from = src.RowAt(srcY) + srcX;
+    if (mode == TCopyMode::SrcCopy) {
+        for (int row = 0; row < h; ++row, dst += Stride, from += src.Stride)
+            std::memcpy(dst, from, sizeof(QRgb) * w);
+    } else {
+        pixelrows::XorRows(dst, Stride, from, src.Stride, w, h);
+    }
+    // Each row is its content before with a span replaced by, or XOR-ed with,
+    // a span of the source row. An XOR changes the tag by XOR too, so the
+    // same XOR twice (a cursor bar shown and hidden) gives the tag back.
+    // dstX, srcX and w are clipped, so never negative: bit 63 is free for
+    // the mode, and small spans pack into one word.
+    const std::uint64_t kind = CopyKind | (mode == TCopyMode::SrcXor ? std::uint64_t{1} << 63 : 0);
+    const std::uint64_t spans =
+        srcX < 0x10000 && w < 0x10000
+            ? MixTag(kind ^ (Word(dstX) << 32) ^ (Word(srcX) << 16) ^ Word(w))
+            : MixTag(MixTag(MixTag(~kind ^ Word(dstX)) ^ Word(srcX)) ^ Word(w));
+    std::uint64_t lastSource = 0;
+    std::uint64_t hashed = 0;
+    for (int row = 0; row < h; ++row) {
+        const std::uint64_t srcTag = src.Tags[srcY + row];
+        std::uint64_t& tag = Tags[dstY + row];
+        if (srcTag == 0) {
+            Retag(dstY + row, dstY + row + 1);
+            continue;
+        }
+        if (row == 0 || srcTag != lastSource) {
+            lastSource = srcTag;
+            hashed = MixTag(spans ^ srcTag);
+        }
+        tag = mode == TCopyMode::SrcXor ? tag ^ hashed : Derive(tag, hashed);
+    }
 }
 
 void TQtSurface::ScrollUpAndFill(int rows) {

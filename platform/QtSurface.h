@@ -5,12 +5,16 @@
 //
 // Scrolling is cheap. The picture is a window onto a taller pixel store, so a
 // copy of the whole width one band up moves the window instead of the pixels.
-// Every pixel row carries a tag that it shares only with rows of the same
-// content (a row copied from it, or it from them); a copy of the whole width
-// from another picture skips the rows whose tags already match, and first
-// moves its own window when that lines its rows up with the source's. The
-// QImage is always the current picture.
+// Every pixel row carries a 64-bit tag that names its content: a row copied
+// whole takes its source's tag; a fill, text or block copy gives each row it
+// touches a tag hashed from the row's tag before and everything that decides
+// the new pixels, so two pictures that are drawn alike (the window and
+// ScreenBitmap) keep equal tags on equal rows; other drawing gives fresh
+// tags. A copy of the whole width from another picture skips the rows whose
+// tags already match, and first moves its own window when that lines its
+// rows up with the source's. The QImage is always the current picture.
 
+#include "platform/GlyphCache.h"
 #include "terminal/DrawSurface.h"
 
 #include <QImage>
@@ -21,8 +25,6 @@
 #include <vector>
 
 namespace lemnar {
-
-class TGlyphCache;
 
 class TQtSurface : public TDrawSurface {
   public:
@@ -93,8 +95,12 @@ class TQtSurface : public TDrawSurface {
     // Called before any pixel is written: a picture that someone holds a copy
     // of moves to a store of its own first, so the copy stays a snapshot.
     void BeginWrite();
-    // Gives rows [y0, y1) tags no other row has: they were written. 0 marks
-    // a row whose content is unknown.
+    // Rows [y0, y1) were changed by an operation that leaves each of them a
+    // function of its content before, of h (a hash of the operation and of
+    // all that decides its pixels) and of the row's distance from y.
+    void DeriveTags(int y0, int y1, std::uint64_t h, int y);
+    // Gives rows [y0, y1) tags no other row has: they were written in a way
+    // the tags do not follow. 0 marks a row whose content is unknown.
     void Retag(int y0, int y1) {
         const int n = y1 - y0;
         if (n <= 0)
@@ -104,11 +110,21 @@ class TQtSurface : public TDrawSurface {
             TagEnd = NextTag + TagRun;
         }
         for (int i = 0; i < n; ++i)
-            Tags[y0 + i] = NextTag + static_cast<std::uint64_t>(i);
+            Tags[y0 + i] = MixTag(NextTag + static_cast<std::uint64_t>(i));
         NextTag += static_cast<std::uint64_t>(n);
+    }
+    // A bijection that spreads every input bit over the whole word.
+    static constexpr std::uint64_t MixTag(std::uint64_t x) {
+        x ^= x >> 30;
+        x *= 0xBF58476D1CE4E5B9u;
+        x ^= x >> 27;
+        x *= 0x94D049BB133111EBu;
+        return x ^ (x >> 31);
     }
     static constexpr std::uint64_t TagRun = std::uint64_t{1} << 24;
     static std::uint64_t TakeTagRun();
+    // The tag of every row filled whole with one colour.
+    std::uint64_t FillTag(QRgb colour) const;
     // Points Picture at the rows from Top on, in a store of capacity rows.
     void Rebuild();
     // Moves the picture's window down by k rows of the store; the last k
@@ -116,10 +132,18 @@ class TQtSurface : public TDrawSurface {
     void Slide(int k);
     // A copy of the whole width between surfaces of the same width.
     void CopyRows(int dstY, const TQtSurface& src, int srcY, int h);
+    // A block copy from another surface of this class, both areas clipped.
+    void CopyFrom(int dstX, int dstY, int w, int h, const TQtSurface& src, int srcX, int srcY,
+                  TCopyMode mode);
     // A copy of the whole width within this picture, rows [srcY, srcY + h)
     // to dstY.
     void MoveRows(int dstY, int srcY, int h);
-    TGlyphCache& Glyphs() const;
+    TGlyphCache& Glyphs() const {
+        if (!Cache) [[unlikely]]
+            LoadGlyphs();
+        return *Cache;
+    }
+    void LoadGlyphs() const;
     void TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size_t n);
     void TextOutReference(int x, int y, const std::uint8_t* bytes, std::size_t n);
     void WideLineTo(int x, int y);
@@ -146,6 +170,9 @@ class TQtSurface : public TDrawSurface {
     bool ReferenceText = false;
     bool ReferenceCopy = false;
     mutable std::shared_ptr<TGlyphCache> Cache;
+    // The part of a text hash that stays while the glyphs and the width do.
+    std::uint64_t TextSaltOf = ~std::uint64_t{0};
+    std::uint64_t TextSalt = 0;
 };
 
 } // namespace lemnar

@@ -143,8 +143,7 @@ bool EraseScreen(TTerminal& t, std::string_view params) {
         return false;
     t.HideCursor();
     for (int r = 0; r < t.ScreenRows; ++r)
-        for (int c = 0; c < t.ScreenCols; ++c)
-            t.ClearCell(r, c);
+        t.ClearCells(r, 0, t.ScreenCols);
     MoveTo(t, 0, 0);
     t.ShowCursor();
     return true;
@@ -155,8 +154,7 @@ bool EraseScreen(TTerminal& t, std::string_view params) {
 bool EraseLineEnd(TTerminal& t, std::string_view params) {
     if (!params.empty())
         return false;
-    for (int c = std::max(t.CursorCol, 0); c < t.ScreenCols; ++c)
-        t.ClearCell(t.CursorRow, c);
+    t.ClearCells(t.CursorRow, t.CursorCol, t.ScreenCols);
     return true;
 }
 

@@ -44,8 +44,7 @@ std::uint8_t ColorIndex(char b) {
 void FormFeed(TTerminal& t) {
     t.HideCursor();
     for (int r = 0; r < t.ScreenRows; ++r)
-        for (int c = 0; c < t.ScreenCols; ++c)
-            t.ClearCell(r, c);
+        t.ClearCells(r, 0, t.ScreenCols);
     t.ShowCursor();
 }
 
@@ -84,16 +83,12 @@ int Control(TTerminal& t) {
 // ESC J: the rectangle from the write position to the bottom right corner.
 void ClearRectangle(TTerminal& t) {
     for (int r = std::max(t.CursorRow, 0); r < t.ScreenRows; ++r)
-        for (int c = std::max(t.CursorCol, 0); c < t.ScreenCols; ++c)
-            t.ClearCell(r, c);
+        t.ClearCells(r, t.CursorCol, t.ScreenCols);
 }
 
 // ESC K: from the write position to the end of the line.
 void ClearToLineEnd(TTerminal& t) {
-    if (t.CursorRow < 0 || t.CursorRow >= t.ScreenRows)
-        return;
-    for (int c = std::max(t.CursorCol, 0); c < t.ScreenCols; ++c)
-        t.ClearCell(t.CursorRow, c);
+    t.ClearCells(t.CursorRow, t.CursorCol, t.ScreenCols);
 }
 
 void Blank(TTerminal& t, int row, int col) {
@@ -149,8 +144,7 @@ void MoveRowPictures(TTerminal& t, int first, int last, int by) {
 }
 
 void ClearRow(TTerminal& t, int row) {
-    for (int c = 0; c < t.ScreenCols; ++c)
-        t.ClearCell(row, c);
+    t.ClearCells(row, 0, t.ScreenCols);
 }
 
 // ESC E: rows from `row` down move one row down, the bottom row's content is

@@ -115,7 +115,11 @@ void TTerminal::DrawCell(int row, int col) {
 void TTerminal::StampCell(int row, int col, std::uint8_t f, std::uint8_t b) {
     if (!InGrid(row, col))
         return;
-    Cell& cell = ScreenCells[row][col];
+    StampAttributes(ScreenCells[row][col], f, b);
+    DrawCell(row, col);
+}
+
+void TTerminal::StampAttributes(Cell& cell, std::uint8_t f, std::uint8_t b) const {
     if (BlinkAttr)
         cell.Blink = 1;
     // Reverse swaps the base colours first; the bright bits go on afterwards.
@@ -129,7 +133,6 @@ void TTerminal::StampCell(int row, int col, std::uint8_t f, std::uint8_t b) {
     cell.Bg &= 15;
     if (ConcealAttr)
         cell.Ch = ' ';
-    DrawCell(row, col);
 }
 
 void TTerminal::ClearCell(int row, int col) {
@@ -140,38 +143,75 @@ void TTerminal::ClearCell(int row, int col) {
     StampCell(row, col, ClearFg, ClearBg);
 }
 
+void TTerminal::ClearCells(int row, int colFrom, int colTo) {
+    colFrom = std::max(colFrom, 0);
+    colTo = std::min(colTo, ScreenCols);
+    if (row < 0 || row >= ScreenRows || colFrom >= colTo)
+        return;
+    if (!GlyphFillsCell) {
+        for (int c = colFrom; c < colTo; ++c)
+            ClearCell(row, c);
+        return;
+    }
+    // Every cell becomes the same blank in the same colours, and a blank's
+    // glyph is all paper: one fill per picture paints what the cells would
+    // one by one, and leaves the same brush and font colours behind.
+    for (int c = colFrom; c < colTo; ++c) {
+        Cell& cell = ScreenCells[row][c];
+        cell.Ch = ' ';
+        cell.Blink = 0;
+        StampAttributes(cell, ClearFg, ClearBg);
+    }
+    const Cell& blank = ScreenCells[row][colFrom];
+    for (TDrawSurface* s : {&Window, &ScreenBitmap}) {
+        s->SetBrushColor(TextPalette[blank.Bg & 15]);
+        s->SetFontColor(TextPalette[blank.Fg & 15]);
+        s->FillRect(colFrom * CellWidth, row * CellHeight, (colTo - colFrom) * CellWidth,
+                    CellHeight);
+    }
+}
+
 void TTerminal::PutChar(char c) {
     // Some sequences leave the write position outside the grid in use (the
     // unbounded moves, a repeat that ran to the line end, a shrunk window):
-    // the character then goes to the nearest cell of the grid.
-    CursorRow = std::clamp(CursorRow, 0, ScreenRows - 1);
-    CursorCol = std::clamp(CursorCol, 0, ScreenCols - 1);
+    // the character then goes to the nearest cell of the grid. The position is
+    // worked on in locals and stored whole, which the processor handles
+    // better than reading back fields just written.
+    const int row = std::clamp(CursorRow, 0, ScreenRows - 1);
+    const int col = std::clamp(CursorCol, 0, ScreenCols - 1);
+    CursorRow = row;
+    CursorCol = col;
     // The bar lies inside the caret's cell. When that is the cell about to be
     // drawn and the glyph paints all of it, the drawing takes the bar away
     // just as XOR-ing it out first would.
-    if (CursorDrawn == 1 && CursorHidden != 1 && GlyphFillsCell && CaretRow == CursorRow &&
-        CaretCol == CursorCol)
+    if (CursorDrawn == 1 && CursorHidden != 1 && GlyphFillsCell && CaretRow == row &&
+        CaretCol == col)
         CursorDrawn = 0;
     else
         HideCursor();
-    ScreenCells[CursorRow][CursorCol].Ch = static_cast<std::uint8_t>(c);
-    StampCell(CursorRow, CursorCol, TextFg, TextBg);
-    ++CursorCol;
-    if (CursorCol > ScreenCols - 1) {
+    ScreenCells[row][col].Ch = static_cast<std::uint8_t>(c);
+    StampCell(row, col, TextFg, TextBg);
+    int nextRow = row;
+    int nextCol = col + 1;
+    if (nextCol > ScreenCols - 1) {
         if (AutoWrap == 1) {
-            CursorCol = 0;
-            ++CursorRow;
-            if (CursorRow > ScreenRows - 1) {
+            nextCol = 0;
+            ++nextRow;
+            if (nextRow > ScreenRows - 1) {
+                CursorRow = nextRow;
+                CursorCol = nextCol;
                 ScrollUp();
-                CursorRow = ScreenRows - 1;
+                nextRow = ScreenRows - 1;
             }
         } else {
-            CursorCol = ScreenCols - 1;
+            nextCol = ScreenCols - 1;
         }
     }
+    CursorRow = nextRow;
+    CursorCol = nextCol;
     if (CursorFollows) {
-        CaretCol = CursorCol;
-        CaretRow = CursorRow;
+        CaretCol = nextCol;
+        CaretRow = nextRow;
     }
     ShowCursor();
 }

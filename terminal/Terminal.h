@@ -74,8 +74,13 @@ class TTerminal {
     void ShowCursor();
     void HideCursor();
     void DrawCell(int row, int col);
+    // The colours and attributes that StampCell gives a cell, not drawn.
+    void StampAttributes(Cell& cell, std::uint8_t f, std::uint8_t b) const;
     void StampCell(int row, int col, std::uint8_t f, std::uint8_t b);
     void ClearCell(int row, int col);
+    // ClearCell on the cells [colFrom, colTo) of a row, those outside the
+    // grid left out.
+    void ClearCells(int row, int colFrom, int colTo);
     void PutChar(char c);
     void ScrollUp();
     // The screen reset of a user disconnect: blanks in 7 on 0, both pictures

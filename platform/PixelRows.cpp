@@ -1,0 +1,169 @@
+#include "platform/PixelRows.h"
+
+#include <bit>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define LEMNAR_X86 1
+#endif
+
+namespace lemnar::pixelrows {
+
+namespace {
+
+// A mask word is all ones or all zeros, so a pixel is a select of ink and
+// what lies under it, with no branch.
+void Glyph8Plain(QRgb* dst, std::ptrdiff_t stride, const std::uint32_t* bits, int rows, QRgb ink,
+                 QRgb paper, bool opaque) {
+#if defined(LEMNAR_X86)
+    const __m128i inkV = _mm_set1_epi32(static_cast<int>(ink));
+    const __m128i paperV = _mm_set1_epi32(static_cast<int>(paper));
+    for (int row = 0; row < rows; ++row, dst += stride, bits += 8) {
+        auto* out = reinterpret_cast<__m128i*>(dst);
+        const __m128i m0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits));
+        const __m128i m1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + 4));
+        const __m128i u0 = opaque ? paperV : _mm_loadu_si128(out);
+        const __m128i u1 = opaque ? paperV : _mm_loadu_si128(out + 1);
+        _mm_storeu_si128(out, _mm_xor_si128(u0, _mm_and_si128(m0, _mm_xor_si128(inkV, u0))));
+        _mm_storeu_si128(out + 1, _mm_xor_si128(u1, _mm_and_si128(m1, _mm_xor_si128(inkV, u1))));
+    }
+#else
+    for (int row = 0; row < rows; ++row, dst += stride, bits += 8) {
+        for (int col = 0; col < 8; ++col) {
+            const QRgb under = opaque ? paper : dst[col];
+            dst[col] = under ^ (bits[col] & (ink ^ under));
+        }
+    }
+#endif
+}
+
+void XorRowsPlain(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,
+                  int width, int rows) {
+    for (int row = 0; row < rows; ++row, dst += dstStride, src += srcStride)
+        for (int col = 0; col < width; ++col)
+            dst[col] ^= src[col] & 0xFFFFFF;
+}
+
+void DeriveTagsPlain(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step) {
+    for (int i = 0; i < n; ++i, h += step)
+        tags[i] = std::rotl(tags[i], 23) ^ h;
+}
+
+#if defined(LEMNAR_X86)
+
+__attribute__((target("avx2"))) void Glyph8Wide(QRgb* dst, std::ptrdiff_t stride,
+                                                const std::uint32_t* bits, int rows, QRgb ink,
+                                                QRgb paper, bool opaque) {
+    const __m256i inkV = _mm256_set1_epi32(static_cast<int>(ink));
+    const __m256i paperV = _mm256_set1_epi32(static_cast<int>(paper));
+    if (opaque) {
+        for (int row = 0; row < rows; ++row, dst += stride, bits += 8) {
+            const __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bits));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst),
+                                _mm256_blendv_epi8(paperV, inkV, m));
+        }
+        return;
+    }
+    for (int row = 0; row < rows; ++row, dst += stride, bits += 8) {
+        auto* out = reinterpret_cast<__m256i*>(dst);
+        const __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bits));
+        _mm256_storeu_si256(out, _mm256_blendv_epi8(_mm256_loadu_si256(out), inkV, m));
+    }
+}
+
+__attribute__((target("avx2"))) void XorRowsWide(QRgb* dst, std::ptrdiff_t dstStride,
+                                                 const QRgb* src, std::ptrdiff_t srcStride,
+                                                 int width, int rows) {
+    if (width != 8) {
+        XorRowsPlain(dst, dstStride, src, srcStride, width, rows);
+        return;
+    }
+    const __m256i colourBits = _mm256_set1_epi32(0xFFFFFF);
+    for (int row = 0; row < rows; ++row, dst += dstStride, src += srcStride) {
+        auto* out = reinterpret_cast<__m256i*>(dst);
+        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
+        _mm256_storeu_si256(
+            out, _mm256_xor_si256(_mm256_loadu_si256(out), _mm256_and_si256(s, colourBits)));
+    }
+}
+
+__attribute__((target("avx2"))) void DeriveTagsWide(std::uint64_t* tags, int n, std::uint64_t h,
+                                                    std::uint64_t step) {
+    const auto s = static_cast<long long>(step);
+    __m256i hv = _mm256_add_epi64(_mm256_set1_epi64x(static_cast<long long>(h)),
+                                  _mm256_set_epi64x(3 * s, 2 * s, s, 0));
+    const __m256i step4 = _mm256_set1_epi64x(4 * s);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        auto* at = reinterpret_cast<__m256i*>(tags + i);
+        const __m256i t = _mm256_loadu_si256(at);
+        const __m256i rotated = _mm256_or_si256(_mm256_slli_epi64(t, 23), _mm256_srli_epi64(t, 41));
+        _mm256_storeu_si256(at, _mm256_xor_si256(rotated, hv));
+        hv = _mm256_add_epi64(hv, step4);
+    }
+    if (i < n) {
+        // The last one to three tags, through a lane mask.
+        const __m256i lanes = _mm256_set_epi64x(3, 2, 1, 0);
+        const __m256i mask = _mm256_cmpgt_epi64(_mm256_set1_epi64x(n - i), lanes);
+        auto* at = reinterpret_cast<long long*>(tags + i);
+        const __m256i t = _mm256_maskload_epi64(at, mask);
+        const __m256i rotated = _mm256_or_si256(_mm256_slli_epi64(t, 23), _mm256_srli_epi64(t, 41));
+        _mm256_maskstore_epi64(at, mask, _mm256_xor_si256(rotated, hv));
+    }
+}
+
+bool HasWide() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+#else
+
+bool HasWide() {
+    return false;
+}
+
+#endif
+
+bool Wide = HasWide();
+
+} // namespace
+
+bool UseWide(bool wanted) {
+    Wide = wanted && HasWide();
+    return Wide;
+}
+
+void Glyph8(QRgb* dst, std::ptrdiff_t stride, const std::uint32_t* bits, int rows, QRgb ink,
+            QRgb paper, bool opaque) {
+#if defined(LEMNAR_X86)
+    if (Wide) {
+        Glyph8Wide(dst, stride, bits, rows, ink, paper, opaque);
+        return;
+    }
+#endif
+    Glyph8Plain(dst, stride, bits, rows, ink, paper, opaque);
+}
+
+void XorRows(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,
+             int width, int rows) {
+#if defined(LEMNAR_X86)
+    if (Wide) {
+        XorRowsWide(dst, dstStride, src, srcStride, width, rows);
+        return;
+    }
+#endif
+    XorRowsPlain(dst, dstStride, src, srcStride, width, rows);
+}
+
+void DeriveTags(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step) {
+#if defined(LEMNAR_X86)
+    if (Wide) {
+        DeriveTagsWide(tags, n, h, step);
+        return;
+    }
+#endif
+    DeriveTagsPlain(tags, n, h, step);
+}
+
+} // namespace lemnar::pixelrows

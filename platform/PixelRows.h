@@ -1,0 +1,32 @@
+#pragma once
+// The inner loops of drawing: a glyph cell 8 pixels wide, the XOR of a short
+// span, the fill of a cell and the derivation of row tags. Each has a plain
+// version for any x86-64 (SSE2) and a wider one (AVX2) taken when the
+// processor has it; both write the same bits.
+
+#include <QRgb>
+#include <cstddef>
+#include <cstdint>
+
+namespace lemnar::pixelrows {
+
+// One glyph cell 8 pixels wide, `rows` rows from dst on, a row `stride`
+// pixels apart. bits holds 8 mask words per row, all ones where the glyph
+// has ink. Opaque cells put paper elsewhere; clear ones leave the pixel.
+void Glyph8(QRgb* dst, std::ptrdiff_t stride, const std::uint32_t* bits, int rows, QRgb ink,
+            QRgb paper, bool opaque);
+
+// Each of `rows` rows of `width` pixels XOR-ed with the same span of src,
+// colour bits only.
+void XorRows(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,
+             int width, int rows);
+
+// tags[i] becomes rotl(tags[i], 23) ^ (h + i * step) for i in [0, n).
+void DeriveTags(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step);
+
+// Forces the plain versions (false) or the wide ones where the processor has
+// them (true, the default); returns whether the wide ones are in use. For
+// tests that compare the two.
+bool UseWide(bool wanted);
+
+} // namespace lemnar::pixelrows
