@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+#include <utility>
+
 namespace lemnar {
 namespace {
 
@@ -246,6 +250,61 @@ TEST_F(ScreenTest, DisconnectResetBlanksTheGridInLightGreyOnBlack) {
     EXPECT_EQ(T.CaretCol, 0);
     EXPECT_EQ(CountColor(Term.BitmapImage(), 0, 0, 80 * Cw, 25 * Ch, Black), 80 * Cw * 25 * Ch);
     EXPECT_EQ(T.CursorDrawn, 1);
+}
+
+// A run of cells cleared at once paints, stores and leaves behind (brush and
+// font colours of both pictures) what clearing them one by one does, with
+// every attribute that changes the clear colours, and ranges that run off
+// the grid.
+TEST(ScreenClearRun, ClearingARunMatchesClearingCellByCell) {
+    TOffscreenTerminal byRun;
+    TOffscreenTerminal byCell;
+    struct Attributes {
+        std::uint8_t reverse, brightFg, brightBg, blink, conceal, clearFg, clearBg;
+    };
+    const Attributes attributes[] = {
+        {0, 0, 0, 0, 0, 7, 0}, {1, 0, 0, 0, 0, 2, 5}, {0, 1, 1, 1, 0, 3, 4}, {1, 1, 0, 0, 1, 6, 1}};
+    const int ranges[][3] = {{0, 0, 80},  {3, 10, 11}, {24, 70, 200}, {7, -5, 4},
+                             {25, 0, 80}, {-1, 0, 80}, {12, 50, 40}};
+    for (TOffscreenTerminal* term : {&byRun, &byCell}) {
+        TTerminal& t = term->Terminal;
+        for (int i = 0; i < 80 * 25; ++i) {
+            t.TextFg = static_cast<std::uint8_t>(i % 16);
+            t.TextBg = static_cast<std::uint8_t>(i / 16 % 8);
+            t.PutChar(static_cast<char>(0x21 + i % 0xDE));
+        }
+    }
+    for (const Attributes& a : attributes) {
+        for (const auto& range : ranges) {
+            for (TOffscreenTerminal* term : {&byRun, &byCell}) {
+                TTerminal& t = term->Terminal;
+                t.ReverseAttr = a.reverse;
+                t.BrightFg = a.brightFg;
+                t.BrightBg = a.brightBg;
+                t.BlinkAttr = a.blink;
+                t.ConcealAttr = a.conceal;
+                t.ClearFg = a.clearFg;
+                t.ClearBg = a.clearBg;
+            }
+            byRun.Terminal.ClearCells(range[0], range[1], range[2]);
+            for (int c = range[1]; c < range[2]; ++c)
+                byCell.Terminal.ClearCell(range[0], c);
+            const std::string where = "row " + std::to_string(range[0]) + " from " +
+                                      std::to_string(range[1]) + " to " + std::to_string(range[2]);
+            ASSERT_EQ(byRun.WindowImage(), byCell.WindowImage()) << where;
+            ASSERT_EQ(byRun.BitmapImage(), byCell.BitmapImage()) << where;
+            ASSERT_EQ(std::memcmp(byRun.Terminal.ScreenCells, byCell.Terminal.ScreenCells,
+                                  sizeof(byRun.Terminal.ScreenCells)),
+                      0)
+                << where;
+            for (const auto& [run, cell] :
+                 {std::pair{&byRun.WindowPicture, &byCell.WindowPicture},
+                  std::pair{&byRun.BitmapPicture, &byCell.BitmapPicture}}) {
+                EXPECT_EQ(run->BrushColor(), cell->BrushColor()) << where;
+                EXPECT_EQ(run->FontColor(), cell->FontColor()) << where;
+            }
+        }
+    }
 }
 
 } // namespace
