@@ -1,5 +1,6 @@
 #include "platform/PixelRows.h"
 
+#include <algorithm>
 #include <bit>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -37,6 +38,11 @@ void Glyph8Plain(QRgb* dst, std::ptrdiff_t stride, const std::uint32_t* bits, in
 #endif
 }
 
+void FillRowsPlain(QRgb* dst, std::ptrdiff_t stride, int width, int rows, QRgb colour) {
+    for (int row = 0; row < rows; ++row, dst += stride)
+        std::fill_n(dst, width, colour);
+}
+
 void XorRowsPlain(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,
                   int width, int rows) {
     for (int row = 0; row < rows; ++row, dst += dstStride, src += srcStride)
@@ -68,6 +74,18 @@ __attribute__((target("avx2"))) void Glyph8Wide(QRgb* dst, std::ptrdiff_t stride
         auto* out = reinterpret_cast<__m256i*>(dst);
         const __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bits));
         _mm256_storeu_si256(out, _mm256_blendv_epi8(_mm256_loadu_si256(out), inkV, m));
+    }
+}
+
+__attribute__((target("avx2"))) void FillRowsWide(QRgb* dst, std::ptrdiff_t stride, int width,
+                                                  int rows, QRgb colour) {
+    const __m256i c = _mm256_set1_epi32(static_cast<int>(colour));
+    for (int row = 0; row < rows; ++row, dst += stride) {
+        int col = 0;
+        for (; col + 8 <= width; col += 8)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + col), c);
+        for (; col < width; ++col)
+            dst[col] = colour;
     }
 }
 
@@ -143,6 +161,16 @@ void Glyph8(QRgb* dst, std::ptrdiff_t stride, const std::uint32_t* bits, int row
     }
 #endif
     Glyph8Plain(dst, stride, bits, rows, ink, paper, opaque);
+}
+
+void FillRows(QRgb* dst, std::ptrdiff_t stride, int width, int rows, QRgb colour) {
+#if defined(LEMNAR_X86)
+    if (Wide) {
+        FillRowsWide(dst, stride, width, rows, colour);
+        return;
+    }
+#endif
+    FillRowsPlain(dst, stride, width, rows, colour);
 }
 
 void XorRows(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,

@@ -16,6 +16,9 @@ namespace lemnar::pixelrows {
 void Glyph8(QRgb* dst, std::ptrdiff_t stride, const std::uint32_t* bits, int rows, QRgb ink,
             QRgb paper, bool opaque);
 
+// `rows` rows of `width` pixels from dst on set to colour.
+void FillRows(QRgb* dst, std::ptrdiff_t stride, int width, int rows, QRgb colour);
+
 // Each of `rows` rows of `width` pixels XOR-ed with the same span of src,
 // colour bits only.
 void XorRows(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,

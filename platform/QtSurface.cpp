@@ -14,10 +14,6 @@
 #include <typeinfo>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace lemnar {
 
 namespace {
@@ -35,7 +31,7 @@ QRgb* Row(QImage& image, int y) {
 // The pixel store holds this many pictures' worth of rows, so a picture that
 // scrolls moves its window through the store and is copied back to the start
 // only once in a while.
-constexpr int StoreScreens = 8;
+constexpr int StoreScreens = 4;
 
 } // namespace
 
@@ -80,21 +76,6 @@ std::uint64_t TQtSurface::FillTag(QRgb colour) const {
 }
 
 namespace {
-
-// Fills and glyph rows 8 pixels wide, the usual cell, in two 4-pixel vector
-// stores per row where the target has them.
-void FillRows8(QRgb* dst, int stride, int rows, QRgb colour) {
-#if defined(__SSE2__)
-    const __m128i c = _mm_set1_epi32(static_cast<int>(colour));
-    for (int row = 0; row < rows; ++row, dst += stride) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), c);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4), c);
-    }
-#else
-    for (int row = 0; row < rows; ++row, dst += stride)
-        std::fill_n(dst, 8, colour);
-#endif
-}
 
 // Clips a w x h area at (x, y) to a width x height picture; false when nothing
 // is left.
@@ -287,13 +268,7 @@ void TQtSurface::FillRect(int x, int y, int w, int h) {
         return;
     BeginWrite();
     const QRgb colour = ToRgb(BrushRgb);
-    QRgb* line = RowAt(y) + x;
-    if (w == 8) {
-        FillRows8(line, Stride, h, colour);
-    } else {
-        for (int row = 0; row < h; ++row, line += Stride)
-            std::fill_n(line, w, colour);
-    }
+    pixelrows::FillRows(RowAt(y) + x, Stride, w, h, colour);
     if (w == Stride) {
         std::fill_n(Tags.begin() + y, h, FillTag(colour));
         return;
@@ -625,10 +600,12 @@ void TQtSurface::CopyFrom(int dstX, int dstY, int w, int h, const TQtSurface& sr
     // same XOR twice (a cursor bar shown and hidden) gives the tag back.
     // dstX, srcX and w are clipped, so never negative: bit 63 is free for
     // the mode, and small spans pack into one word.
+    // The source row's tag is a hash already; one more mixing step ties it
+    // to where the span lies.
     const std::uint64_t kind = CopyKind | (mode == TCopyMode::SrcXor ? std::uint64_t{1} << 63 : 0);
     const std::uint64_t spans =
         srcX < 0x10000 && w < 0x10000
-            ? MixTag(kind ^ (Word(dstX) << 32) ^ (Word(srcX) << 16) ^ Word(w))
+            ? kind ^ (Word(dstX) << 32) ^ (Word(srcX) << 16) ^ Word(w)
             : MixTag(MixTag(MixTag(~kind ^ Word(dstX)) ^ Word(srcX)) ^ Word(w));
     std::uint64_t lastSource = 0;
     std::uint64_t hashed = 0;
