@@ -51,8 +51,10 @@ void XorRowsPlain(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptr
 }
 
 void DeriveTagsPlain(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step) {
-    for (int i = 0; i < n; ++i, h += step)
-        tags[i] = std::rotl(tags[i], 23) ^ h;
+    for (int i = 0; i < n; ++i, h += step) {
+        const std::uint64_t x = std::rotl(tags[i], 23) + h;
+        tags[i] = x ^ (x >> 31);
+    }
 }
 
 #if defined(LEMNAR_X86)
@@ -107,16 +109,17 @@ __attribute__((target("avx2"))) void XorRowsWide(QRgb* dst, std::ptrdiff_t dstSt
 
 __attribute__((target("avx2"))) void DeriveTagsWide(std::uint64_t* tags, int n, std::uint64_t h,
                                                     std::uint64_t step) {
-    const auto s = static_cast<long long>(step);
-    __m256i hv = _mm256_add_epi64(_mm256_set1_epi64x(static_cast<long long>(h)),
-                                  _mm256_set_epi64x(3 * s, 2 * s, s, 0));
-    const __m256i step4 = _mm256_set1_epi64x(4 * s);
+    // Lane values are worked out unsigned (wrapping) and only then reinterpreted.
+    const auto lane = [](std::uint64_t v) { return static_cast<long long>(v); };
+    __m256i hv = _mm256_set_epi64x(lane(h + 3 * step), lane(h + 2 * step), lane(h + step), lane(h));
+    const __m256i step4 = _mm256_set1_epi64x(lane(4 * step));
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         auto* at = reinterpret_cast<__m256i*>(tags + i);
         const __m256i t = _mm256_loadu_si256(at);
         const __m256i rotated = _mm256_or_si256(_mm256_slli_epi64(t, 23), _mm256_srli_epi64(t, 41));
-        _mm256_storeu_si256(at, _mm256_xor_si256(rotated, hv));
+        const __m256i x = _mm256_add_epi64(rotated, hv);
+        _mm256_storeu_si256(at, _mm256_xor_si256(x, _mm256_srli_epi64(x, 31)));
         hv = _mm256_add_epi64(hv, step4);
     }
     if (i < n) {
@@ -126,7 +129,8 @@ __attribute__((target("avx2"))) void DeriveTagsWide(std::uint64_t* tags, int n, 
         auto* at = reinterpret_cast<long long*>(tags + i);
         const __m256i t = _mm256_maskload_epi64(at, mask);
         const __m256i rotated = _mm256_or_si256(_mm256_slli_epi64(t, 23), _mm256_srli_epi64(t, 41));
-        _mm256_maskstore_epi64(at, mask, _mm256_xor_si256(rotated, hv));
+        const __m256i x = _mm256_add_epi64(rotated, hv);
+        _mm256_maskstore_epi64(at, mask, _mm256_xor_si256(x, _mm256_srli_epi64(x, 31)));
     }
 }
 

@@ -24,7 +24,10 @@ void FillRows(QRgb* dst, std::ptrdiff_t stride, int width, int rows, QRgb colour
 void XorRows(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,
              int width, int rows);
 
-// tags[i] becomes rotl(tags[i], 23) ^ (h + i * step) for i in [0, n).
+// With x = rotl(tags[i], 23) + (h + i * step), tags[i] becomes x ^ (x >> 31),
+// for i in [0, n): a bijection of the tag with no short period, so drawing the
+// same thing again and again never brings a tag back (rotation with XOR or
+// add alone does, after 64 steps).
 void DeriveTags(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step);
 
 // Forces the plain versions (false) or the wide ones where the processor has

@@ -60,7 +60,8 @@ std::uint64_t Word(int v) {
 // before keep different tags after, as the step is a bijection; it is cheap
 // enough for every glyph row, and h carries the mixing.
 std::uint64_t Derive(std::uint64_t tag, std::uint64_t h) {
-    return std::rotl(tag, 23) ^ h;
+    const std::uint64_t x = std::rotl(tag, 23) + h;
+    return x ^ (x >> 31);
 }
 
 } // namespace

@@ -282,6 +282,29 @@ TEST(PixelIdentitySurfaces, RandomDrawingAndCopiesMatchThePlainPath) {
     }
 }
 
+// The same drawing over and over (a program redrawing one cell) never brings
+// a row's tag back to what it was, so a picture that was drawn on still takes
+// the rows of one that was not.
+TEST(PixelIdentitySurfaces, RepeatedDrawingNeverComesBackToTheOldTag) {
+    constexpr int W = 16;
+    constexpr int H = 30;
+    for (int glyph = 'A'; glyph < 'A' + 12; ++glyph) {
+        TQtSurface drawn(W, H);
+        TQtSurface kept(W, H);
+        kept.SetBrushColor(Rgb(0, 0, 170));
+        kept.FillRect(0, 0, W, H);
+        drawn.CopyRect(0, 0, W, H, kept, 0, 0, TCopyMode::SrcCopy);
+        const auto byte = static_cast<std::uint8_t>(glyph);
+        for (const int times : {64, 64, 128}) {
+            for (int i = 0; i < times; ++i)
+                drawn.TextOut(0, 0, &byte, 1);
+            drawn.CopyRect(0, 0, W, H, kept, 0, 0, TCopyMode::SrcCopy);
+            ASSERT_EQ(FirstDifference(drawn.Image(), kept.Image()), "")
+                << "glyph " << glyph << " drawn " << times << " times";
+        }
+    }
+}
+
 // A copy of the picture is a snapshot: later drawing, a scroll included, does
 // not reach it. A reference to the picture (as the widget keeps) follows.
 TEST(PixelIdentitySurfaces, CopiesOfThePictureAreSnapshotsAndReferencesFollow) {
