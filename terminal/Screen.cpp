@@ -17,7 +17,8 @@ constexpr TColor White = Rgb(255, 255, 255);
 
 TTerminal::TTerminal(TTerminalHost& host, TDrawSurface& window, TDrawSurface& screenBitmap,
                      TDrawSurface& cursorBitmap)
-    : Host(host), Window(window), ScreenBitmap(screenBitmap), CursorBitmap(cursorBitmap) {
+    : Host(host), WindowSurface(window, *this), ScreenBitmap(screenBitmap),
+      CursorBitmap(cursorBitmap) {
     for (auto& row : ScreenCells)
         std::fill(std::begin(row), std::end(row), Cell{' ', 3, 3, 0});
 }
@@ -79,20 +80,48 @@ void TTerminal::FormPaint() {
         ShowCursor();
 }
 
+void TTerminal::XorBar(int x, int y, int width) {
+    WindowSurface.Target().CopyRect(x, y, width, 2, CursorBitmap, 0, 0, TCopyMode::SrcXor);
+}
+
+void TTerminal::PlaceWaitingBar() {
+    if (!BarWaiting)
+        return;
+    BarWaiting = false;
+    XorBar(WaitingBarX, WaitingBarY, WaitingBarWidth);
+}
+
 void TTerminal::ShowCursor() {
     if (CursorHidden == 1)
         return;
     CursorDrawn = 1;
-    Window.CopyRect(CaretCol * CellWidth, (CaretRow + 1) * CellHeight - 2, CellWidth, 2,
-                    CursorBitmap, 0, 0, TCopyMode::SrcXor);
+    const int x = CaretCol * CellWidth;
+    const int y = (CaretRow + 1) * CellHeight - 2;
+    PlaceWaitingBar();
+    if (DeferBar) {
+        BarWaiting = true;
+        WaitingBarX = x;
+        WaitingBarY = y;
+        WaitingBarWidth = CellWidth;
+        return;
+    }
+    XorBar(x, y, CellWidth);
 }
 
 void TTerminal::HideCursor() {
     if (CursorHidden == 1 || CursorDrawn == 0)
         return;
     CursorDrawn = 0;
-    Window.CopyRect(CaretCol * CellWidth, (CaretRow + 1) * CellHeight - 2, CellWidth, 2,
-                    CursorBitmap, 0, 0, TCopyMode::SrcXor);
+    const int x = CaretCol * CellWidth;
+    const int y = (CaretRow + 1) * CellHeight - 2;
+    // A waiting bar at this very place: XOR-ing it in and out again leaves
+    // the picture as it is.
+    if (BarWaiting && WaitingBarX == x && WaitingBarY == y && WaitingBarWidth == CellWidth) {
+        BarWaiting = false;
+        return;
+    }
+    PlaceWaitingBar();
+    XorBar(x, y, CellWidth);
 }
 
 void TTerminal::DrawCell(int row, int col) {
@@ -185,10 +214,15 @@ void TTerminal::PutChar(char c) {
     // drawn and the glyph paints all of it, the drawing takes the bar away
     // just as XOR-ing it out first would.
     if (CursorDrawn == 1 && CursorHidden != 1 && GlyphFillsCell && CaretRow == row &&
-        CaretCol == col)
+        CaretCol == col) {
         CursorDrawn = 0;
-    else
+        // A bar still waiting at this cell never needs to be drawn at all.
+        if (BarWaiting && WaitingBarX == col * CellWidth &&
+            WaitingBarY == (row + 1) * CellHeight - 2 && WaitingBarWidth == CellWidth)
+            BarWaiting = false;
+    } else {
         HideCursor();
+    }
     ScreenCells[row][col].Ch = static_cast<std::uint8_t>(c);
     StampCell(row, col, TextFg, TextBg);
     int nextRow = row;

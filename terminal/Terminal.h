@@ -6,6 +6,7 @@
 // font metrics and the alert beep.
 
 #include "terminal/DrawSurface.h"
+#include "terminal/WindowSurface.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -173,11 +174,30 @@ class TTerminal {
     bool GlyphFillsCell = false;
 
     TTerminalHost& Host;
-    TDrawSurface& Window;
+    // The window picture, through which a cursor bar left waiting during a
+    // block is put in place before anything else touches the picture.
+    TWindowSurface WindowSurface;
+    TDrawSurface& Window = WindowSurface;
     TDrawSurface& ScreenBitmap;
     TDrawSurface& CursorBitmap;
 
+    // XORs in a cursor bar that is waiting, if any.
+    void PlaceWaitingBar();
+
   private:
+    // Inside a received block a shown bar waits (BarWaiting) at its place
+    // instead of being XOR-ed in: the next character drawn on its cell or the
+    // next hide takes it away again at no cost, and anything else that
+    // touches the window picture puts it in place first. At the end of the
+    // block it is put in place.
+    bool DeferBar = false;
+    bool BarWaiting = false;
+    int WaitingBarX = 0;
+    int WaitingBarY = 0;
+    int WaitingBarWidth = 0;
+    // The bar's XOR at a place, straight onto the picture.
+    void XorBar(int x, int y, int width);
+
     void DispatchByte(char c);
     // The interpreter of the terminal type. true: the byte was not consumed.
     bool Interpret();

@@ -144,6 +144,45 @@ TEST(PixelIdentityWindow, WindowIsScreenBitmapWithTheBarAfterEveryByte) {
     }
 }
 
+// Inside a block the bar waits and is put in place before anything else
+// touches the window picture: at every block's end both pictures are what a
+// terminal that takes the same bytes one block per byte (drawing the bar at
+// once) shows. Besides the workloads: moves away from a shown bar, hides and
+// shows at other places, the command channel drawing on the window, a form
+// feed and a repeat.
+TEST(PixelIdentityWindow, BarWaitingInsideABlockEndsAsIfDrawnAtOnce) {
+    struct TStream {
+        std::uint8_t type;
+        std::string bytes;
+    };
+    std::vector<TStream> streams;
+    for (const TWorkload workload : {TWorkload::Plain, TWorkload::Colour, TWorkload::QnxFullscreen})
+        streams.push_back(
+            {bench::TerminalTypeOf(workload), bench::MakeWorkload(workload, 16 * 1024)});
+    streams.push_back({TermQnx, "ab\x1b=\x25\x30"
+                                "cd\x1bY\x1bg\x24=\nx\r\x1b=\x22\x22y\x0cz"
+                                "\x1bG1~&A0010000020~&B0060000070~&C000031~&L~&C000002~&B~"
+                                "&T hi~&G0~q\bw\x1b"
+                                "E\x1b"
+                                "Fv"});
+    streams.push_back({TermAnsi, "ab\x1b[5;7Hcd\x1b[Ae\x1b[2Jf\x1b[3;3Hg\x1b[Kh\x1b[s\x1b[1;1Hi"
+                                 "\x1b[uj\x1b[7mk\r\nl\x08m"});
+    streams.push_back({TermTty, "abc\r\ndef\x08g\nh\x1b[1mi"});
+    for (const TStream& stream : streams) {
+        auto blocks = MakeTerminal(stream.type, false);
+        auto bytes = MakeTerminal(stream.type, false);
+        constexpr std::size_t Block = 997;
+        for (std::size_t at = 0; at < stream.bytes.size(); at += Block) {
+            const std::string piece = stream.bytes.substr(at, Block);
+            blocks->Feed(piece);
+            for (char c : piece)
+                bytes->Feed(std::string(1, c));
+            ExpectSameTerminal(*blocks, *bytes, "after byte " + std::to_string(at + piece.size()));
+            ASSERT_FALSE(::testing::Test::HasFailure()) << "stream of type " << int(stream.type);
+        }
+    }
+}
+
 // The caret can lie away from the write position while the bar is drawn: a
 // repeat leaves the caret where it began, and a line feed then shows the bar
 // there. The next character must take the bar away from that cell.
