@@ -65,6 +65,7 @@ __attribute__((target("avx2"))) void Glyph8Wide(QRgb* dst, std::ptrdiff_t stride
     const __m256i inkV = _mm256_set1_epi32(static_cast<int>(ink));
     const __m256i paperV = _mm256_set1_epi32(static_cast<int>(paper));
     if (opaque) {
+#pragma GCC unroll 4
         for (int row = 0; row < rows; ++row, dst += stride, bits += 8) {
             const __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bits));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst),
@@ -147,55 +148,26 @@ bool HasWide() {
 
 #endif
 
-bool Wide = HasWide();
+constexpr TKernels PlainKernels{Glyph8Plain, FillRowsPlain, XorRowsPlain, DeriveTagsPlain};
 
 } // namespace
 
+TKernels Kernels = PlainKernels;
+
 bool UseWide(bool wanted) {
-    Wide = wanted && HasWide();
-    return Wide;
-}
-
-void Glyph8(QRgb* dst, std::ptrdiff_t stride, const std::uint32_t* bits, int rows, QRgb ink,
-            QRgb paper, bool opaque) {
 #if defined(LEMNAR_X86)
-    if (Wide) {
-        Glyph8Wide(dst, stride, bits, rows, ink, paper, opaque);
-        return;
+    if (wanted && HasWide()) {
+        Kernels = TKernels{Glyph8Wide, FillRowsWide, XorRowsWide, DeriveTagsWide};
+        return true;
     }
 #endif
-    Glyph8Plain(dst, stride, bits, rows, ink, paper, opaque);
+    Kernels = PlainKernels;
+    return false;
 }
 
-void FillRows(QRgb* dst, std::ptrdiff_t stride, int width, int rows, QRgb colour) {
-#if defined(LEMNAR_X86)
-    if (Wide) {
-        FillRowsWide(dst, stride, width, rows, colour);
-        return;
-    }
-#endif
-    FillRowsPlain(dst, stride, width, rows, colour);
-}
-
-void XorRows(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,
-             int width, int rows) {
-#if defined(LEMNAR_X86)
-    if (Wide) {
-        XorRowsWide(dst, dstStride, src, srcStride, width, rows);
-        return;
-    }
-#endif
-    XorRowsPlain(dst, dstStride, src, srcStride, width, rows);
-}
-
-void DeriveTags(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step) {
-#if defined(LEMNAR_X86)
-    if (Wide) {
-        DeriveTagsWide(tags, n, h, step);
-        return;
-    }
-#endif
-    DeriveTagsPlain(tags, n, h, step);
-}
+namespace {
+// The wide set from the start where the processor has it.
+const bool WideAtStart = UseWide(true);
+} // namespace
 
 } // namespace lemnar::pixelrows

@@ -10,25 +10,43 @@
 
 namespace lemnar::pixelrows {
 
-// One glyph cell 8 pixels wide, `rows` rows from dst on, a row `stride`
-// pixels apart. bits holds 8 mask words per row, all ones where the glyph
-// has ink. Opaque cells put paper elsewhere; clear ones leave the pixel.
-void Glyph8(QRgb* dst, std::ptrdiff_t stride, const std::uint32_t* bits, int rows, QRgb ink,
-            QRgb paper, bool opaque);
+// The loops as function pointers, the plain or the wide set.
+struct TKernels {
+    // One glyph cell 8 pixels wide, `rows` rows from dst on, a row `stride`
+    // pixels apart. bits holds 8 mask words per row, all ones where the glyph
+    // has ink. Opaque cells put paper elsewhere; clear ones leave the pixel.
+    void (*Glyph8)(QRgb* dst, std::ptrdiff_t stride, const std::uint32_t* bits, int rows, QRgb ink,
+                   QRgb paper, bool opaque);
+    // `rows` rows of `width` pixels from dst on set to colour.
+    void (*FillRows)(QRgb* dst, std::ptrdiff_t stride, int width, int rows, QRgb colour);
+    // Each of `rows` rows of `width` pixels XOR-ed with the same span of src,
+    // colour bits only.
+    void (*XorRows)(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,
+                    int width, int rows);
+    // With x = rotl(tags[i], 23) + (h + i * step), tags[i] becomes
+    // x ^ (x >> 31), for i in [0, n): a bijection of the tag with no short
+    // period, so drawing the same thing again and again never brings a tag
+    // back (rotation with XOR or add alone does, after 64 steps).
+    void (*DeriveTags)(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step);
+};
 
-// `rows` rows of `width` pixels from dst on set to colour.
-void FillRows(QRgb* dst, std::ptrdiff_t stride, int width, int rows, QRgb colour);
+// The set in use: the wide one where the processor has AVX2.
+extern TKernels Kernels;
 
-// Each of `rows` rows of `width` pixels XOR-ed with the same span of src,
-// colour bits only.
-void XorRows(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,
-             int width, int rows);
-
-// With x = rotl(tags[i], 23) + (h + i * step), tags[i] becomes x ^ (x >> 31),
-// for i in [0, n): a bijection of the tag with no short period, so drawing the
-// same thing again and again never brings a tag back (rotation with XOR or
-// add alone does, after 64 steps).
-void DeriveTags(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step);
+inline void Glyph8(QRgb* dst, std::ptrdiff_t stride, const std::uint32_t* bits, int rows, QRgb ink,
+                   QRgb paper, bool opaque) {
+    Kernels.Glyph8(dst, stride, bits, rows, ink, paper, opaque);
+}
+inline void FillRows(QRgb* dst, std::ptrdiff_t stride, int width, int rows, QRgb colour) {
+    Kernels.FillRows(dst, stride, width, rows, colour);
+}
+inline void XorRows(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,
+                    int width, int rows) {
+    Kernels.XorRows(dst, dstStride, src, srcStride, width, rows);
+}
+inline void DeriveTags(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step) {
+    Kernels.DeriveTags(tags, n, h, step);
+}
 
 // Forces the plain versions (false) or the wide ones where the processor has
 // them (true, the default); returns whether the wide ones are in use. For
