@@ -11,8 +11,14 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
+#include <numeric>
 #include <typeinfo>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace lemnar {
 
@@ -32,6 +38,9 @@ QRgb* Row(QImage& image, int y) {
 // scrolls moves its window through the store and is copied back to the start
 // only once in a while.
 constexpr int StoreScreens = 4;
+
+// Whether new pixel stores may be rings (tests turn it off to try the other).
+bool RingStores = true;
 
 } // namespace
 
@@ -98,12 +107,76 @@ bool ClipToPicture(int& x, int& y, int& w, int& h, int width, int height) {
 
 // Rows of pixels that pictures point into. A QImage made on a store holds it
 // alive, so a copy of the picture that outlives the surface stays valid.
+//
+// Where the system allows, the store is a ring: its pages are mapped twice,
+// one copy right after the other, so a picture whose window runs past the
+// end goes on in the first rows without a break, and scrolling never has to
+// move the picture back to the start. The ring is barely larger than the
+// picture, which keeps the rows a scroll writes in the processor's caches.
+// Elsewhere it is a plain block a few pictures tall.
 struct TQtSurface::TStore {
-    TStore(int width, int rows)
-        : Data(static_cast<std::size_t>(width) * static_cast<std::size_t>(rows), Opaque),
-          Rows(rows) {}
+    TStore(int width, int height) {
+        if (RingStores && MapRing(width, height))
+            return;
+        Rows = height * StoreScreens;
+        Data.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(Rows), Opaque);
+        Base = Data.data();
+    }
+    ~TStore() {
+#if defined(__linux__)
+        if (Ring)
+            munmap(Base, 2 * Bytes);
+#endif
+    }
+    TStore(const TStore&) = delete;
+    TStore& operator=(const TStore&) = delete;
+
+    QRgb* Base = nullptr;
+    int Rows = 0;
+    bool Ring = false;
+
+  private:
+    bool MapRing(int width, int height) {
+#if defined(__linux__)
+        const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+        const std::size_t rowBytes = sizeof(QRgb) * static_cast<std::size_t>(width);
+        if (page == 0 || rowBytes == 0)
+            return false;
+        // The fewest rows, at least the picture's, that fill whole pages.
+        const std::size_t step = page / std::gcd(rowBytes, page);
+        const std::size_t rows = (static_cast<std::size_t>(height) + step - 1) / step * step;
+        Bytes = rows * rowBytes;
+        const int fd = memfd_create("lemnar-picture", MFD_CLOEXEC);
+        if (fd < 0)
+            return false;
+        void* area = MAP_FAILED;
+        if (ftruncate(fd, static_cast<off_t>(Bytes)) == 0)
+            area = mmap(nullptr, 2 * Bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        bool mapped = area != MAP_FAILED;
+        for (std::size_t half = 0; mapped && half < 2; ++half) {
+            void* at = static_cast<char*>(area) + half * Bytes;
+            mapped = mmap(at, Bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd, 0) == at;
+        }
+        close(fd);
+        if (!mapped) {
+            if (area != MAP_FAILED)
+                munmap(area, 2 * Bytes);
+            return false;
+        }
+        Base = static_cast<QRgb*>(area);
+        Rows = static_cast<int>(rows);
+        Ring = true;
+        std::fill_n(Base, rows * static_cast<std::size_t>(width), Opaque);
+        return true;
+#else
+        (void)width;
+        (void)height;
+        return false;
+#endif
+    }
+
     std::vector<QRgb> Data;
-    int Rows;
+    std::size_t Bytes = 0;
 };
 
 namespace {
@@ -148,14 +221,20 @@ TQtSurface& TQtSurface::operator=(const TQtSurface& other) {
         Picture = QImage();
         return *this;
     }
-    Store = std::make_shared<TStore>(Stride, other.Store->Rows);
-    std::memcpy(Store->Data.data(), other.Pixels, sizeof(QRgb) * Stride * Tags.size());
+    Store = std::make_shared<TStore>(Stride, static_cast<int>(Tags.size()));
+    std::memcpy(Store->Base, other.Pixels, sizeof(QRgb) * Stride * Tags.size());
     Rebuild();
     return *this;
 }
 
+bool TQtSurface::UseRingStores(bool wanted) {
+    const bool was = RingStores;
+    RingStores = wanted;
+    return was;
+}
+
 void TQtSurface::Rebuild() {
-    Pixels = Store->Data.data() + static_cast<std::ptrdiff_t>(Top) * Stride;
+    Pixels = Store->Base + static_cast<std::ptrdiff_t>(Top) * Stride;
     Picture = QImage(reinterpret_cast<uchar*>(Pixels), Stride, static_cast<int>(Tags.size()),
                      static_cast<qsizetype>(Stride) * static_cast<qsizetype>(sizeof(QRgb)),
                      QImage::Format_RGB32, ReleaseStore, new std::shared_ptr<void>(Store));
@@ -175,11 +254,11 @@ void TQtSurface::Resize(int width, int height) {
         Tags.clear();
         return;
     }
-    auto resized = std::make_shared<TStore>(width, height * StoreScreens);
+    auto resized = std::make_shared<TStore>(width, height);
     const int keepW = std::min(width, Width());
     const int keepH = std::min(height, Height());
     for (int y = 0; y < keepH; ++y)
-        std::memcpy(resized->Data.data() + static_cast<std::ptrdiff_t>(y) * width, RowAt(y),
+        std::memcpy(resized->Base + static_cast<std::ptrdiff_t>(y) * width, RowAt(y),
                     sizeof(QRgb) * keepW);
     Store = std::move(resized);
     Stride = width;
@@ -193,8 +272,8 @@ void TQtSurface::BeginWrite() {
     if (Pixels == nullptr || Picture.isDetached())
         return;
     // Someone holds a copy of the picture: leave the store to it.
-    auto own = std::make_shared<TStore>(Stride, Store->Rows);
-    std::memcpy(own->Data.data(), Pixels, sizeof(QRgb) * Stride * Tags.size());
+    auto own = std::make_shared<TStore>(Stride, static_cast<int>(Tags.size()));
+    std::memcpy(own->Base, Pixels, sizeof(QRgb) * Stride * Tags.size());
     Store = std::move(own);
     Top = 0;
     Rebuild();
@@ -202,11 +281,15 @@ void TQtSurface::BeginWrite() {
 
 void TQtSurface::Slide(int k) {
     const int height = Height();
-    if (Top + k + height > Store->Rows) {
-        std::memmove(Store->Data.data(), Pixels, sizeof(QRgb) * Stride * height);
-        Top = 0;
+    if (Store->Ring) {
+        Top = (Top + k) % Store->Rows;
+    } else {
+        if (Top + k + height > Store->Rows) {
+            std::memmove(Store->Base, Pixels, sizeof(QRgb) * Stride * height);
+            Top = 0;
+        }
+        Top += k;
     }
-    Top += k;
     std::copy(Tags.begin() + k, Tags.end(), Tags.begin());
     std::fill(Tags.end() - k, Tags.end(), 0);
     Rebuild();

@@ -47,6 +47,11 @@ class TQtSurface : public TDrawSurface {
     // row bookkeeping.
     void SetReferenceCopy(bool on) { ReferenceCopy = on; }
 
+    // Whether pictures made from now on may keep their pixels in a ring
+    // (pages mapped twice) where the system allows; true at start. Returns
+    // the setting before. For tests of the other kind of store.
+    static bool UseRingStores(bool wanted);
+
     int Width() const override { return Stride; }
     int Height() const override { return static_cast<int>(Tags.size()); }
     void Resize(int width, int height) override;

@@ -228,7 +228,19 @@ class TRandom {
 // after every call: whole-width moves of every shape within a picture and
 // between pictures (where the bookkeeping skips rows), with the writes that
 // must invalidate it in between.
-TEST(PixelIdentitySurfaces, RandomDrawingAndCopiesMatchThePlainPath) {
+// On both kinds of pixel store: the ring (pages mapped twice, where the
+// window wraps past the end) and the plain block moved back to its start.
+class PixelIdentityStores : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override { Before = TQtSurface::UseRingStores(GetParam()); }
+    void TearDown() override { TQtSurface::UseRingStores(Before); }
+    bool Before = true;
+};
+
+INSTANTIATE_TEST_SUITE_P(Stores, PixelIdentityStores, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Ring" : "Block"; });
+
+TEST_P(PixelIdentityStores, RandomDrawingAndCopiesMatchThePlainPath) {
     constexpr int W = 48;
     constexpr int H = 60;
     TQtSurface fastA(W, H), fastB(W, H), plainA(W, H), plainB(W, H), cursor(8, 2);
@@ -346,7 +358,7 @@ TEST(PixelIdentitySurfaces, RepeatedDrawingNeverComesBackToTheOldTag) {
 
 // A copy of the picture is a snapshot: later drawing, a scroll included, does
 // not reach it. A reference to the picture (as the widget keeps) follows.
-TEST(PixelIdentitySurfaces, CopiesOfThePictureAreSnapshotsAndReferencesFollow) {
+TEST_P(PixelIdentityStores, CopiesOfThePictureAreSnapshotsAndReferencesFollow) {
     TQtSurface s(16, 40);
     const QImage& live = s.Image();
     s.SetBrushColor(Rgb(0, 0, 170));
