@@ -34,9 +34,9 @@ QRgb* Row(QImage& image, int y) {
     return reinterpret_cast<QRgb*>(image.scanLine(y));
 }
 
-// The pixel store holds this many pictures' worth of rows, so a picture that
-// scrolls moves its window through the store and is copied back to the start
-// only once in a while.
+// A block store (where no ring can be made) holds this many pictures' worth
+// of rows, so a picture that scrolls moves its window through the store and
+// is copied back to the start only once in a while.
 constexpr int StoreScreens = 4;
 
 // Whether new pixel stores may be rings (tests turn it off to try the other).

@@ -3,8 +3,9 @@
 // and CursorBitmap. Pixels are exact: lines, fills, copies and text are written
 // straight into the image, text from the glyph masks of the font's cache.
 //
-// Scrolling is cheap. The picture is a window onto a taller pixel store, so a
-// copy of the whole width one band up moves the window instead of the pixels.
+// Scrolling is cheap. The picture is a window onto a pixel store (a ring of
+// rows where the system allows, else a taller block), so a copy of the whole
+// width one band up moves the window instead of the pixels.
 // Every pixel row carries a 64-bit tag that names its content: a row copied
 // whole takes its source's tag; a fill, text or block copy gives each row it
 // touches a tag hashed from the row's tag before and everything that decides
