@@ -84,6 +84,14 @@ void TTerminal::XorBar(int x, int y, int width) {
     WindowSurface.Target().CopyRect(x, y, width, 2, CursorBitmap, 0, 0, TCopyMode::SrcXor);
 }
 
+bool TTerminal::DropWaitingBarAt(int row, int col) {
+    if (!BarWaiting || WaitingBarX != col * CellWidth ||
+        WaitingBarY != (row + 1) * CellHeight - 2 || WaitingBarWidth != CellWidth)
+        return false;
+    BarWaiting = false;
+    return true;
+}
+
 void TTerminal::PlaceWaitingBar() {
     if (!BarWaiting)
         return;
@@ -112,16 +120,12 @@ void TTerminal::HideCursor() {
     if (CursorHidden == 1 || CursorDrawn == 0)
         return;
     CursorDrawn = 0;
-    const int x = CaretCol * CellWidth;
-    const int y = (CaretRow + 1) * CellHeight - 2;
     // A waiting bar at this very place: XOR-ing it in and out again leaves
     // the picture as it is.
-    if (BarWaiting && WaitingBarX == x && WaitingBarY == y && WaitingBarWidth == CellWidth) {
-        BarWaiting = false;
+    if (DropWaitingBarAt(CaretRow, CaretCol))
         return;
-    }
     PlaceWaitingBar();
-    XorBar(x, y, CellWidth);
+    XorBar(CaretCol * CellWidth, (CaretRow + 1) * CellHeight - 2, CellWidth);
 }
 
 void TTerminal::DrawCell(int row, int col) {
@@ -217,9 +221,7 @@ void TTerminal::PutChar(char c) {
         CaretCol == col) {
         CursorDrawn = 0;
         // A bar still waiting at this cell never needs to be drawn at all.
-        if (BarWaiting && WaitingBarX == col * CellWidth &&
-            WaitingBarY == (row + 1) * CellHeight - 2 && WaitingBarWidth == CellWidth)
-            BarWaiting = false;
+        DropWaitingBarAt(row, col);
     } else {
         HideCursor();
     }

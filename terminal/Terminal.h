@@ -197,6 +197,9 @@ class TTerminal {
     int WaitingBarWidth = 0;
     // The bar's XOR at a place, straight onto the picture.
     void XorBar(int x, int y, int width);
+    // Forgets a waiting bar that lies in the cell at (row, col); true if
+    // there was one.
+    bool DropWaitingBarAt(int row, int col);
 
     void DispatchByte(char c);
     // The interpreter of the terminal type. true: the byte was not consumed.
