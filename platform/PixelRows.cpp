@@ -51,10 +51,8 @@ void XorRowsPlain(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptr
 }
 
 void DeriveTagsPlain(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step) {
-    for (int i = 0; i < n; ++i, h += step) {
-        const std::uint64_t x = std::rotl(tags[i], 23) + h;
-        tags[i] = x ^ (x >> 31);
-    }
+    for (int i = 0; i < n; ++i, h += step)
+        tags[i] = StepTag(tags[i], h);
 }
 
 #if defined(LEMNAR_X86)

@@ -5,10 +5,20 @@
 // processor has it; both write the same bits.
 
 #include <QRgb>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
 namespace lemnar::pixelrows {
+
+// The step a row's tag takes for an operation hashed to h: a bijection of
+// the tag with no short period, so drawing the same thing again and again
+// never brings a tag back (rotation with XOR or add alone does, after 64
+// steps).
+inline std::uint64_t StepTag(std::uint64_t tag, std::uint64_t h) {
+    const std::uint64_t x = std::rotl(tag, 23) + h;
+    return x ^ (x >> 31);
+}
 
 // The loops as function pointers, the plain or the wide set.
 struct TKernels {
@@ -23,10 +33,7 @@ struct TKernels {
     // colour bits only.
     void (*XorRows)(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,
                     int width, int rows);
-    // With x = rotl(tags[i], 23) + (h + i * step), tags[i] becomes
-    // x ^ (x >> 31), for i in [0, n): a bijection of the tag with no short
-    // period, so drawing the same thing again and again never brings a tag
-    // back (rotation with XOR or add alone does, after 64 steps).
+    // tags[i] = StepTag(tags[i], h + i * step) for i in [0, n).
     void (*DeriveTags)(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step);
 };
 

@@ -8,7 +8,6 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <numeric>
@@ -62,15 +61,6 @@ constexpr std::uint64_t RowStep = 0x9E3779B97F4A7C15u;
 
 std::uint64_t Word(int v) {
     return static_cast<std::uint32_t>(v);
-}
-
-// The tag a row gets from an operation hashed to h (pixelrows::DeriveTags
-// does the same for a run of rows). For one h, rows with different tags
-// before keep different tags after, as the step is a bijection; it is cheap
-// enough for every glyph row, and h carries the mixing.
-std::uint64_t Derive(std::uint64_t tag, std::uint64_t h) {
-    const std::uint64_t x = std::rotl(tag, 23) + h;
-    return x ^ (x >> 31);
 }
 
 } // namespace
@@ -221,10 +211,16 @@ TQtSurface& TQtSurface::operator=(const TQtSurface& other) {
         Picture = QImage();
         return *this;
     }
-    Store = std::make_shared<TStore>(Stride, static_cast<int>(Tags.size()));
-    std::memcpy(Store->Base, other.Pixels, sizeof(QRgb) * Stride * Tags.size());
-    Rebuild();
+    StoreCopyOf(other.Pixels);
     return *this;
+}
+
+void TQtSurface::StoreCopyOf(const QRgb* pixels) {
+    auto own = std::make_shared<TStore>(Stride, static_cast<int>(Tags.size()));
+    std::memcpy(own->Base, pixels, sizeof(QRgb) * Stride * Tags.size());
+    Store = std::move(own);
+    Top = 0;
+    Rebuild();
 }
 
 bool TQtSurface::UseRingStores(bool wanted) {
@@ -272,11 +268,7 @@ void TQtSurface::BeginWrite() {
     if (Pixels == nullptr || Picture.isDetached())
         return;
     // Someone holds a copy of the picture: leave the store to it.
-    auto own = std::make_shared<TStore>(Stride, static_cast<int>(Tags.size()));
-    std::memcpy(own->Base, Pixels, sizeof(QRgb) * Stride * Tags.size());
-    Store = std::move(own);
-    Top = 0;
-    Rebuild();
+    StoreCopyOf(Pixels);
 }
 
 void TQtSurface::Slide(int k) {
@@ -365,16 +357,15 @@ void TQtSurface::TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n)
     if (Pixels == nullptr || bytes == nullptr || n == 0)
         return;
     TGlyphCache& glyphs = Glyphs();
+    const TTextMetrics cell = glyphs.Metrics();
     const int y0 = std::max(y, 0);
-    const int y1 =
-        std::min<long long>(static_cast<long long>(y) + glyphs.Metrics().Height, Height());
+    const int y1 = std::min<long long>(static_cast<long long>(y) + cell.Height, Height());
     if (y1 <= y0)
         return;
     BeginWrite();
-    const int cellW = glyphs.Metrics().AveCharWidth;
     if (ReferenceText) {
         TextOutReference(x, y, bytes, n);
-    } else if (n == 1 && cellW == 8 && y0 == y && y1 - y == glyphs.Metrics().Height && x >= 0 &&
+    } else if (n == 1 && cell.AveCharWidth == 8 && y0 == y && y1 - y == cell.Height && x >= 0 &&
                x <= Stride - 8) {
         // One whole cell inside the picture, the usual case.
         pixelrows::Glyph8(RowAt(y) + x, Stride, glyphs.WideMask(*bytes), y1 - y0, ToRgb(FontRgb),
@@ -680,12 +671,11 @@ void TQtSurface::CopyFrom(int dstX, int dstY, int w, int h, const TQtSurface& sr
         pixelrows::XorRows(dst, Stride, from, src.Stride, w, h);
     }
     // Each row is its content before with a span replaced by, or XOR-ed with,
-    // a span of the source row. An XOR changes the tag by XOR too, so the
-    // same XOR twice (a cursor bar shown and hidden) gives the tag back.
-    // dstX, srcX and w are clipped, so never negative: bit 63 is free for
-    // the mode, and small spans pack into one word.
-    // The source row's tag is a hash already; one more mixing step ties it
-    // to where the span lies.
+    // a span of the source row, whose tag is a hash already: one mixing step
+    // ties it to where the spans lie. An XOR changes the tag by XOR too, so
+    // the same XOR twice gives the tag back. dstX, srcX and w are clipped, so
+    // never negative: bit 63 is free for the mode, and small spans pack into
+    // one word.
     const std::uint64_t kind = CopyKind | (mode == TCopyMode::SrcXor ? std::uint64_t{1} << 63 : 0);
     const std::uint64_t spans =
         srcX < 0x10000 && w < 0x10000
@@ -704,7 +694,7 @@ void TQtSurface::CopyFrom(int dstX, int dstY, int w, int h, const TQtSurface& sr
             lastSource = srcTag;
             hashed = MixTag(spans ^ srcTag);
         }
-        tag = mode == TCopyMode::SrcXor ? tag ^ hashed : Derive(tag, hashed);
+        tag = mode == TCopyMode::SrcXor ? tag ^ hashed : pixelrows::StepTag(tag, hashed);
     }
 }
 

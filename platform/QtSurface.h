@@ -131,6 +131,9 @@ class TQtSurface : public TDrawSurface {
     static std::uint64_t TakeTagRun();
     // The tag of every row filled whole with one colour.
     std::uint64_t FillTag(QRgb colour) const;
+    // Moves the picture to a store of its own holding a copy of pixels (the
+    // picture's size), its window at the store's start.
+    void StoreCopyOf(const QRgb* pixels);
     // Points Picture at the rows from Top on, in a store of capacity rows.
     void Rebuild();
     // Moves the picture's window down by k rows of the store; the last k

@@ -4,6 +4,7 @@
 // the ANSI sequences, not from the maps.
 
 #include "keys/KeySession.h"
+#include "keys/Modifiers.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -22,11 +23,6 @@ struct TKeyRow {
     Qt::KeyboardModifiers Modifiers;
     std::string Bytes;
 };
-
-constexpr Qt::KeyboardModifiers None = Qt::NoModifier;
-constexpr Qt::KeyboardModifiers Shift = Qt::ShiftModifier;
-constexpr Qt::KeyboardModifiers Ctrl = Qt::ControlModifier;
-constexpr Qt::KeyboardModifiers Alt = Qt::AltModifier;
 
 Qt::Key FKey(int n) {
     return static_cast<Qt::Key>(Qt::Key_F1 + n - 1);

@@ -3,6 +3,7 @@
 // and what is held back while the host prompt or the help window is shown.
 
 #include "keys/KeySession.h"
+#include "keys/Modifiers.h"
 
 #include "shell/HelpForm.h"
 
@@ -12,12 +13,6 @@
 
 namespace lemnar::test {
 namespace {
-
-constexpr Qt::KeyboardModifiers None = Qt::NoModifier;
-constexpr Qt::KeyboardModifiers Keypad = Qt::KeypadModifier;
-constexpr Qt::KeyboardModifiers Shift = Qt::ShiftModifier;
-constexpr Qt::KeyboardModifiers Ctrl = Qt::ControlModifier;
-constexpr Qt::KeyboardModifiers Alt = Qt::AltModifier;
 
 struct TPressCase {
     const char* Label;

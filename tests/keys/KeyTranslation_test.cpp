@@ -1,19 +1,14 @@
 // Qt key events as the key paths see them: virtual key and modifiers, the
 // characters a key types, and the key sequences a binding triggers on.
 
+#include "keys/Modifiers.h"
 #include "platform/KeyTranslation.h"
 
 #include <QKeyEvent>
 #include <gtest/gtest.h>
 
-namespace lemnar {
+namespace lemnar::test {
 namespace {
-
-constexpr Qt::KeyboardModifiers None = Qt::NoModifier;
-constexpr Qt::KeyboardModifiers Keypad = Qt::KeypadModifier;
-constexpr Qt::KeyboardModifiers Shift = Qt::ShiftModifier;
-constexpr Qt::KeyboardModifiers Ctrl = Qt::ControlModifier;
-constexpr Qt::KeyboardModifiers Alt = Qt::AltModifier;
 
 struct TEventCase {
     const char* Label;
@@ -108,4 +103,4 @@ TEST(KeyTranslation, TypedCharactersHaveTheirCodePage1251Bytes) {
 }
 
 } // namespace
-} // namespace lemnar
+} // namespace lemnar::test
