@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
     if (reference)
         UseReferencePath(term);
     term.Feed(bytes);
-    std::printf("%s: %zu bytes, cursor at %d,%d\n", NameOf(workload), bytes.size(),
-                term.Terminal.CursorRow, term.Terminal.CursorCol);
+    std::printf("%s: %zu bytes, cursor at %d,%d, window following cut short %llu times\n",
+                NameOf(workload), bytes.size(), term.Terminal.CursorRow, term.Terminal.CursorCol,
+                term.Terminal.Pictures.EarlyEnds());
     return 0;
 }

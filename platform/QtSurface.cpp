@@ -305,18 +305,40 @@ void TQtSurface::MoveRows(int dstY, int srcY, int h) {
     }
 }
 
-void TQtSurface::CopyRows(int dstY, const TQtSurface& src, int srcY, int h) {
+void TQtSurface::LineUpWith(const TQtSurface& src) {
+    // When the source has scrolled since this picture last took it, its
+    // first row is further down here. Rows filled whole with one colour share
+    // a tag, so a match of the first row alone can be a false lead: each
+    // candidate move is judged by how many rows it lines up.
     const int height = Height();
-    if (dstY == 0 && srcY == 0 && h == height && h == src.Height() && Tags[0] != src.Tags[0]) {
-        // When the source has scrolled since this picture last took it, its
-        // first row is further down here: move the window to line them up.
-        for (int k = 1; 2 * k <= height; ++k) {
-            if (Tags[k] == src.Tags[0]) {
-                Slide(k);
-                break;
-            }
+    const auto matches = [&](int k) {
+        int n = 0;
+        for (int i = 0; i + k < height; ++i)
+            n += Tags[i + k] == src.Tags[i] && src.Tags[i] != 0;
+        return n;
+    };
+    constexpr int MaxCandidates = 4;
+    int best = 0;
+    int bestMatches = matches(0);
+    int tried = 0;
+    for (int k = 1; k < height && tried < MaxCandidates; ++k) {
+        if (Tags[k] != src.Tags[0] || src.Tags[0] == 0)
+            continue;
+        ++tried;
+        const int n = matches(k);
+        if (n > bestMatches) {
+            best = k;
+            bestMatches = n;
         }
     }
+    if (best > 0)
+        Slide(best);
+}
+
+void TQtSurface::CopyRows(int dstY, const TQtSurface& src, int srcY, int h) {
+    const int height = Height();
+    if (dstY == 0 && srcY == 0 && h == height && h == src.Height() && Tags[0] != src.Tags[0])
+        LineUpWith(src);
     for (int i = 0; i < h; ++i) {
         const std::uint64_t tag = src.Tags[srcY + i];
         if (Tags[dstY + i] == tag && tag != 0)
@@ -709,6 +731,27 @@ void TQtSurface::ScrollUpAndFill(int rows) {
     // put back what it would have left there.
     Slide(rows);
     FillRect(0, height - rows, Stride, rows);
+}
+
+bool TQtSurface::SamePicture(const TDrawSurface& other) {
+    if (typeid(other) != typeid(TQtSurface))
+        return false;
+    const auto& q = static_cast<const TQtSurface&>(other);
+    if (&q == this)
+        return true;
+    if (q.Stride != Stride || q.Tags.size() != Tags.size())
+        return false;
+    for (std::size_t y = 0; y < Tags.size(); ++y) {
+        const std::uint64_t tag = q.Tags[y];
+        if (Tags[y] == tag && tag != 0)
+            continue;
+        const int row = static_cast<int>(y);
+        if (std::memcmp(RowAt(row), q.RowAt(row), sizeof(QRgb) * Stride) != 0)
+            return false;
+        // Equal pixels: the tag names this row as well.
+        Tags[y] = tag;
+    }
+    return true;
 }
 
 TColor TQtSurface::Pixel(int x, int y) const {

@@ -90,6 +90,10 @@ class TQtSurface : public TDrawSurface {
     // Moves the window through the pixel store and fills the new rows.
     void ScrollUpAndFill(int rows) override;
 
+    // Rows whose tags differ are compared pixel by pixel, and take the
+    // other's tag when they are the same.
+    bool SamePicture(const TDrawSurface& other) override;
+
     // Black outside the picture.
     TColor Pixel(int x, int y) const override;
     bool SaveBmp(const std::string& path) const override;
@@ -139,6 +143,9 @@ class TQtSurface : public TDrawSurface {
     // Moves the picture's window down by k rows of the store; the last k
     // rows of the picture are left undefined and untagged.
     void Slide(int k);
+    // Moves the window down the store so that as many rows as can be line
+    // up with the same rows of src.
+    void LineUpWith(const TQtSurface& src);
     // A copy of the whole width between surfaces of the same width.
     void CopyRows(int dstY, const TQtSurface& src, int srcY, int h);
     // A block copy from another surface of this class, both areas clipped.

@@ -22,18 +22,16 @@ constexpr char SwitchOff[] = "&G0~";
 void TTerminal::TelnetDataAvailable(const std::uint8_t* data, std::size_t n) {
     if (LogEnabled == 1)
         LogBlock(data, n);
-    // The cursor bar may wait while the block is taken; when the block is
-    // done the picture is exactly as if it had been drawn at once.
-    struct TBarDeferral {
+    // The cursor bar may wait and the window may follow ScreenBitmap while
+    // the block is taken; when the block is done both pictures are exactly
+    // as if every call had been drawn at once.
+    struct TBlock {
         TTerminal& T;
-        explicit TBarDeferral(TTerminal& t) : T(t) { T.DeferBar = true; }
-        ~TBarDeferral() {
-            T.DeferBar = false;
-            T.PlaceWaitingBar();
-        }
-        TBarDeferral(const TBarDeferral&) = delete;
-        TBarDeferral& operator=(const TBarDeferral&) = delete;
-    } deferral(*this);
+        explicit TBlock(TTerminal& t) : T(t) { T.BeginBlock(); }
+        ~TBlock() { T.EndBlock(); }
+        TBlock(const TBlock&) = delete;
+        TBlock& operator=(const TBlock&) = delete;
+    } block(*this);
 
     // Blocks from the network are at most RecvBlockSize bytes; a longer one is
     // taken in pieces so RecvText never overflows. A NUL that survives the

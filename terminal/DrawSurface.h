@@ -89,6 +89,14 @@ class TDrawSurface {
         FillRect(0, h - rows, w, rows);
     }
 
+    // true when this picture and other are the same size and every pixel is
+    // the same; false also when that cannot be told cheaply. A surface may
+    // note what it finds, so the next question or copy is quicker.
+    virtual bool SamePicture(const TDrawSurface& other) {
+        (void)other;
+        return false;
+    }
+
     virtual TColor Pixel(int x, int y) const = 0;
     // Writes a standard Windows .bmp file; false when the file cannot be written.
     virtual bool SaveBmp(const std::string& path) const = 0;

@@ -134,13 +134,9 @@ void DeleteChar(TTerminal& t) {
 void MoveRowPictures(TTerminal& t, int first, int last, int by) {
     if (first > last)
         return;
-    const int width = t.ScreenBitmap.Width();
     const int h = t.CellHeight;
-    t.ScreenBitmap.CopyRect(0, (first + by) * h, width, (last - first + 1) * h, t.ScreenBitmap, 0,
-                            first * h, TCopyMode::SrcCopy);
-    const int top = std::min(first, first + by) * h;
-    const int height = (last - first + 2) * h;
-    t.Window.CopyRect(0, top, width, height, t.ScreenBitmap, 0, top, TCopyMode::SrcCopy);
+    t.Pictures.MoveRows((first + by) * h, first * h, (last - first + 1) * h,
+                        std::min(first, first + by) * h, (last - first + 2) * h);
 }
 
 void ClearRow(TTerminal& t, int row) {

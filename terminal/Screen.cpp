@@ -17,8 +17,7 @@ constexpr TColor White = Rgb(255, 255, 255);
 
 TTerminal::TTerminal(TTerminalHost& host, TDrawSurface& window, TDrawSurface& screenBitmap,
                      TDrawSurface& cursorBitmap)
-    : Host(host), WindowSurface(window, *this), ScreenBitmap(screenBitmap),
-      CursorBitmap(cursorBitmap) {
+    : Host(host), Pictures(window, screenBitmap, *this), CursorBitmap(cursorBitmap) {
     for (auto& row : ScreenCells)
         std::fill(std::begin(row), std::end(row), Cell{' ', 3, 3, 0});
 }
@@ -81,7 +80,38 @@ void TTerminal::FormPaint() {
 }
 
 void TTerminal::XorBar(int x, int y, int width) {
-    WindowSurface.Target().CopyRect(x, y, width, 2, CursorBitmap, 0, 0, TCopyMode::SrcXor);
+    // The bar goes on the window picture alone, which then stops following.
+    Pictures.Interrupt();
+    Pictures.WindowSide.Target().CopyRect(x, y, width, 2, CursorBitmap, 0, 0, TCopyMode::SrcXor);
+}
+
+void TTerminal::BeginBlock() {
+    DeferBar = true;
+    // The window can follow ScreenBitmap only while its picture is the same:
+    // a bar on it is taken out and left waiting at its place, which draws
+    // the same in the end. If the pictures still differ it goes back.
+    const bool barShown = CursorDrawn == 1 && CursorHidden != 1 && !BarWaiting;
+    const int x = CaretCol * CellWidth;
+    const int y = (CaretRow + 1) * CellHeight - 2;
+    if (barShown)
+        XorBar(x, y, CellWidth);
+    Pictures.Begin();
+    if (!barShown)
+        return;
+    if (!Pictures.Following()) {
+        XorBar(x, y, CellWidth);
+        return;
+    }
+    BarWaiting = true;
+    WaitingBarX = x;
+    WaitingBarY = y;
+    WaitingBarWidth = CellWidth;
+}
+
+void TTerminal::EndBlock() {
+    DeferBar = false;
+    Pictures.Flush();
+    PlaceWaitingBar();
 }
 
 bool TTerminal::DropWaitingBarAt(int row, int col) {
@@ -132,17 +162,10 @@ void TTerminal::DrawCell(int row, int col) {
     if (!InGrid(row, col))
         return;
     const Cell& cell = ScreenCells[row][col];
-    const int x = col * CellWidth;
-    const int y = row * CellHeight;
-    for (TDrawSurface* s : {&Window, &ScreenBitmap}) {
-        s->SetBrushColor(TextPalette[cell.Bg & 15]);
-        s->SetFontColor(TextPalette[cell.Fg & 15]);
-        // The brush is solid here (every command leaves it so): an opaque
-        // glyph of the cell's size paints the same pixels as fill and glyph.
-        if (!GlyphFillsCell)
-            s->FillRect(x, y, CellWidth, CellHeight);
-        s->TextOut(x, y, &cell.Ch, 1);
-    }
+    // The brush is solid here (every command leaves it so): an opaque glyph
+    // of the cell's size paints the same pixels as fill and glyph.
+    Pictures.Cell(col * CellWidth, row * CellHeight, CellWidth, CellHeight, cell.Ch,
+                  TextPalette[cell.Fg & 15], TextPalette[cell.Bg & 15], !GlyphFillsCell);
 }
 
 void TTerminal::StampCell(int row, int col, std::uint8_t f, std::uint8_t b) {
@@ -196,12 +219,8 @@ void TTerminal::ClearCells(int row, int colFrom, int colTo) {
         StampAttributes(cell, ClearFg, ClearBg);
     }
     const Cell& blank = ScreenCells[row][colFrom];
-    for (TDrawSurface* s : {&Window, &ScreenBitmap}) {
-        s->SetBrushColor(TextPalette[blank.Bg & 15]);
-        s->SetFontColor(TextPalette[blank.Fg & 15]);
-        s->FillRect(colFrom * CellWidth, row * CellHeight, (colTo - colFrom) * CellWidth,
-                    CellHeight);
-    }
+    Pictures.Blank(colFrom * CellWidth, row * CellHeight, (colTo - colFrom) * CellWidth, CellHeight,
+                   TextPalette[blank.Fg & 15], TextPalette[blank.Bg & 15]);
 }
 
 void TTerminal::PutChar(char c) {
@@ -259,13 +278,8 @@ void TTerminal::ScrollUp() {
     const std::uint8_t bg = (ClearBg | (BrightBg ? 8 : 0)) & 15;
     std::fill_n(ScreenCells[ScreenRows - 1], ScreenCols, Cell{' ', fg, bg, 0});
 
-    const int width = ScreenBitmap.Width();
-    const int height = ScreenBitmap.Height();
     // The strip that scrolls in is black whatever the clear colours are.
-    ScreenBitmap.SetBrushColor(Black);
-    ScreenBitmap.SetBrushStyle(TBrushStyle::Solid);
-    ScreenBitmap.ScrollUpAndFill(CellHeight);
-    Window.CopyRect(0, 0, width, height, ScreenBitmap, 0, 0, TCopyMode::SrcCopy);
+    Pictures.Scroll(CellHeight);
 }
 
 void TTerminal::ResetAfterDisconnect() {

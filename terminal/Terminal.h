@@ -6,7 +6,7 @@
 // font metrics and the alert beep.
 
 #include "terminal/DrawSurface.h"
-#include "terminal/WindowSurface.h"
+#include "terminal/Pictures.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -174,15 +174,17 @@ class TTerminal {
     bool GlyphFillsCell = false;
 
     TTerminalHost& Host;
-    // The window picture, through which a cursor bar left waiting during a
-    // block is put in place before anything else touches the picture.
-    TWindowSurface WindowSurface;
-    TDrawSurface& Window = WindowSurface;
-    TDrawSurface& ScreenBitmap;
+    // The window picture and ScreenBitmap as the terminal draws on them:
+    // inside a block the window may follow ScreenBitmap, and a cursor bar
+    // left waiting is put in place before anything else touches the window.
+    TPictures Pictures;
+    TDrawSurface& Window = Pictures.WindowSide;
+    TDrawSurface& ScreenBitmap = Pictures.BitmapSide;
     TDrawSurface& CursorBitmap;
 
     // XORs in a cursor bar that is waiting, if any.
     void PlaceWaitingBar();
+    bool BarIsWaiting() const { return BarWaiting; }
 
   private:
     // Inside a received block a shown bar waits (BarWaiting) at its place
@@ -200,6 +202,10 @@ class TTerminal {
     // Forgets a waiting bar that lies in the cell at (row, col); true if
     // there was one.
     bool DropWaitingBarAt(int row, int col);
+    // The start and the end of a received block: the bar waits, and the
+    // window may follow ScreenBitmap, in between.
+    void BeginBlock();
+    void EndBlock();
 
     void DispatchByte(char c);
     // The interpreter of the terminal type. true: the byte was not consumed.

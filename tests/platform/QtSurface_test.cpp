@@ -387,3 +387,40 @@ TEST(QtSurface, SaveBmpFailsCleanly) {
 
 } // namespace
 } // namespace lemnar
+
+namespace lemnar {
+namespace {
+
+// Two pictures drawn alike are the same; lines get tags of their own on each
+// picture, so there the pixels decide, and one pixel more on either is enough
+// to tell them apart. After a scroll the copy of the whole picture lines up
+// with the scrolled rows and leaves the pictures the same.
+TEST(QtSurface, SamePictureComparesPixelsWhereTagsDiffer) {
+    TQtSurface a(64, 48), b(64, 48), small(64, 47);
+    EXPECT_TRUE(a.SamePicture(b));
+    EXPECT_FALSE(a.SamePicture(small));
+    for (TQtSurface* s : {&a, &b}) {
+        s->SetBrushColor(Blue);
+        s->FillRect(3, 5, 20, 9);
+        s->SetPenColor(Yellow);
+        s->MoveTo(0, 0);
+        s->LineTo(60, 40);
+    }
+    EXPECT_TRUE(a.SamePicture(b));
+    EXPECT_TRUE(b.SamePicture(a));
+    b.SetPenColor(Red);
+    b.MoveTo(10, 30);
+    b.LineTo(11, 30);
+    EXPECT_FALSE(a.SamePicture(b));
+    a.CopyRect(0, 0, 64, 48, b, 0, 0, TCopyMode::SrcCopy);
+    EXPECT_TRUE(a.SamePicture(b));
+
+    b.SetBrushColor(Black);
+    b.ScrollUpAndFill(16);
+    a.CopyRect(0, 0, 64, 48, b, 0, 0, TCopyMode::SrcCopy);
+    EXPECT_TRUE(a.SamePicture(b));
+    EXPECT_EQ(a.Pixel(54, 20), Yellow);
+}
+
+} // namespace
+} // namespace lemnar

@@ -1,0 +1,227 @@
+// Inside a block the window picture may follow ScreenBitmap: what is drawn on
+// both alike goes to ScreenBitmap alone and the window takes the changed rows
+// at the end of the block. A terminal that does so and one that draws every
+// call on both pictures at once, fed the same blocks, must show the same
+// pixels, cells, cursor bar and surface colours after every block, whatever
+// comes in the middle: the command channel drawing, a bar left away from the
+// write position, inserted and deleted lines, resets.
+
+#include "platform/OffscreenTerminal.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace lemnar {
+namespace {
+
+class TRandom {
+  public:
+    explicit TRandom(std::uint32_t seed) : State(seed) {}
+    int Below(int n) {
+        State = State * 1664525u + 1013904223u;
+        return static_cast<int>((State >> 8) % static_cast<std::uint32_t>(n));
+    }
+    char Of(const std::string& choices) {
+        return choices[static_cast<std::size_t>(Below(static_cast<int>(choices.size())))];
+    }
+
+  private:
+    std::uint32_t State;
+};
+
+// A QNX stream of text, controls, moves, colours, clears, line inserts and
+// deletes, repeats, bar visibility and command channel drawing.
+std::string QnxStream(TRandom& r, std::size_t size) {
+    std::string s;
+    const auto arg = [&] { return static_cast<char>(0x20 + r.Below(30)); };
+    while (s.size() < size) {
+        switch (r.Below(14)) {
+        case 0:
+        case 1:
+        case 2:
+            for (int n = 1 + r.Below(60); n > 0; --n) {
+                const int b = 0x20 + r.Below(0xE0);
+                s += static_cast<char>(b == 0x1B ? 'x' : b);
+            }
+            break;
+        case 3:
+            s += r.Of("\r\n\n\b\x07\x0c");
+            break;
+        case 4:
+            s += '\x1b';
+            s += r.Of("()<>{}[]ABCDHabcdhiEFIJKefSRIJ");
+            break;
+        case 5:
+            s += r.Below(2) ? "\x1b=" : "\x1bY";
+            s += arg();
+            s += static_cast<char>(0x20 + r.Below(80));
+            break;
+        case 6:
+            s += "\x1bg";
+            s += static_cast<char>(0x20 + r.Below(90));
+            s += static_cast<char>(0x21 + r.Below(0xDE));
+            break;
+        case 7:
+            s += r.Below(2) ? "\x1b@" : "\x1b!";
+            s += r.Of("0123456789ABCDEF");
+            s += r.Of("0123456789ABCDEF");
+            break;
+        case 8:
+            s += "\x1by";
+            s += r.Of("01");
+            break;
+        case 9:
+            if (r.Below(4) == 0)
+                s += "\x1bG1~&A0010000020~&B0060000070~&C000031~&L~&C000002~&B~&T hi~&G0~";
+            break;
+        case 10:
+            s += "\r\n";
+            break;
+        case 11:
+            s += "\x1b=";
+            s += static_cast<char>(0x20 + 24);
+            s += arg();
+            s += "line\r\n";
+            break;
+        case 12:
+            s += "\x1b" + std::string(1, r.Of("EF"));
+            break;
+        default:
+            for (int n = 1 + r.Below(79); n > 0; --n)
+                s += static_cast<char>('a' + r.Below(26));
+            s += "\r\n";
+            break;
+        }
+    }
+    return s;
+}
+
+std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool following) {
+    TOffscreenTerminal::TOptions options;
+    options.TerminalType = type;
+    auto term = std::make_unique<TOffscreenTerminal>(options);
+    term->Terminal.Pictures.AllowFollowing(following);
+    return term;
+}
+
+// Row and column of the first differing pixel, or an empty string.
+std::string FirstDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return "sizes differ";
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x)
+            if (((p[x] ^ q[x]) & 0xFFFFFF) != 0)
+                return "pixel " + std::to_string(x) + "," + std::to_string(y);
+    }
+    return {};
+}
+
+void ExpectSame(const TOffscreenTerminal& a, const TOffscreenTerminal& b,
+                const std::string& where) {
+    EXPECT_EQ(FirstDifference(a.WindowImage(), b.WindowImage()), "") << "window, " << where;
+    EXPECT_EQ(FirstDifference(a.BitmapImage(), b.BitmapImage()), "") << "ScreenBitmap, " << where;
+    EXPECT_EQ(
+        std::memcmp(a.Terminal.ScreenCells, b.Terminal.ScreenCells, sizeof(a.Terminal.ScreenCells)),
+        0)
+        << "cells, " << where;
+    EXPECT_EQ(a.Terminal.CursorDrawn, b.Terminal.CursorDrawn) << where;
+    for (const auto& [p, q] : {std::pair{&a.WindowPicture, &b.WindowPicture},
+                               std::pair{&a.BitmapPicture, &b.BitmapPicture}}) {
+        EXPECT_EQ(p->BrushColor(), q->BrushColor()) << where;
+        EXPECT_EQ(p->FontColor(), q->FontColor()) << where;
+        EXPECT_EQ(p->BrushStyle(), q->BrushStyle()) << where;
+        EXPECT_EQ(p->PenColor(), q->PenColor()) << where;
+        EXPECT_EQ(p->PenMode(), q->PenMode()) << where;
+    }
+}
+
+// Feeds both in the same random blocks and compares after each one.
+void FeedInBlocks(TOffscreenTerminal& following, TOffscreenTerminal& direct,
+                  const std::string& bytes, TRandom& r) {
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t n = 1 + static_cast<std::size_t>(r.Below(r.Below(8) == 0 ? 40 : 1500));
+        const std::string piece = bytes.substr(at, n);
+        at += piece.size();
+        following.Feed(piece);
+        direct.Feed(piece);
+        ExpectSame(following, direct, "after byte " + std::to_string(at));
+        if (::testing::Test::HasFailure())
+            return;
+    }
+}
+
+TEST(WindowFollowing, QnxStreamsInRandomBlocksMatchDrawingBothAtOnce) {
+    for (std::uint32_t seed : {1u, 2u, 3u, 4u}) {
+        SCOPED_TRACE(seed);
+        TRandom r(seed);
+        auto following = MakeTerminal(TermQnx, true);
+        auto direct = MakeTerminal(TermQnx, false);
+        FeedInBlocks(*following, *direct, QnxStream(r, 120 * 1024), r);
+        ASSERT_FALSE(::testing::Test::HasFailure());
+        // The stream must have used the following and cut it short too.
+        EXPECT_GT(following->Terminal.Pictures.FollowedBlocks(), 20u);
+        EXPECT_GT(following->Terminal.Pictures.EarlyEnds(), 0u);
+        EXPECT_EQ(direct->Terminal.Pictures.FollowedBlocks(), 0u);
+    }
+}
+
+TEST(WindowFollowing, AnsiAndTtyStreamsMatchDrawingBothAtOnce) {
+    TRandom r(77);
+    const std::string pieces[] = {"\x1b[2J", "\x1b[K",    "\x1b[5;7H",  "\x1b[31m", "\x1b[44m",
+                                  "\x1b[0m", "\x1b[7m",   "\r\n",       "\b",       "\x1b[s",
+                                  "\x1b[u",  "\x1b[1;1H", "\x1b[25;1H", "\x1b[A",   "\x1b[1m",
+                                  "\x1b[J",  "\x0c",      "\x1b[2K",    "\x1b[10C", "\x07"};
+    for (std::uint8_t type : {TermAnsi, TermTty}) {
+        SCOPED_TRACE(int(type));
+        std::string bytes;
+        while (bytes.size() < 60 * 1024) {
+            if (r.Below(3) == 0) {
+                bytes += pieces[r.Below(static_cast<int>(std::size(pieces)))];
+                continue;
+            }
+            for (int n = 1 + r.Below(70); n > 0; --n)
+                bytes += static_cast<char>(0x20 + r.Below(0x5F));
+        }
+        auto following = MakeTerminal(type, true);
+        auto direct = MakeTerminal(type, false);
+        FeedInBlocks(*following, *direct, bytes, r);
+        ASSERT_FALSE(::testing::Test::HasFailure());
+        EXPECT_GT(following->Terminal.Pictures.FollowedBlocks(), 20u);
+    }
+}
+
+// What happens between blocks: a user disconnect's reset, a repaint, a
+// resize, and a window picture drawn on alone (which then differs from
+// ScreenBitmap, so the window must not follow it).
+TEST(WindowFollowing, BetweenBlocksTheTwoWaysStayTheSame) {
+    TRandom r(9);
+    auto following = MakeTerminal(TermQnx, true);
+    auto direct = MakeTerminal(TermQnx, false);
+    const std::string stream = QnxStream(r, 40 * 1024);
+    const std::size_t third = stream.size() / 3;
+    FeedInBlocks(*following, *direct, stream.substr(0, third), r);
+    for (TOffscreenTerminal* t : {following.get(), direct.get()}) {
+        t->Terminal.ResetAfterDisconnect();
+        t->WindowPicture.SetBrushColor(Rgb(1, 2, 3));
+        t->WindowPicture.FillRect(0, 0, 300, 200);
+    }
+    ExpectSame(*following, *direct, "after the reset");
+    const std::size_t followedBefore = following->Terminal.Pictures.FollowedBlocks();
+    FeedInBlocks(*following, *direct, "ab\r\n", r);
+    EXPECT_EQ(following->Terminal.Pictures.FollowedBlocks(), followedBefore);
+    FeedInBlocks(*following, *direct, "\x1b@1F" + stream.substr(third, third), r);
+    for (TOffscreenTerminal* t : {following.get(), direct.get()}) {
+        t->Terminal.FormPaint();
+        t->Resize(70 * 8, 20 * 15);
+    }
+    ExpectSame(*following, *direct, "after a repaint and a resize");
+    FeedInBlocks(*following, *direct, stream.substr(2 * third), r);
+}
+
+} // namespace
+} // namespace lemnar
