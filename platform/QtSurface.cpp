@@ -65,7 +65,29 @@ std::uint64_t Word(int v) {
 
 } // namespace
 
+void TQtSurface::SettleTags() const {
+    if (DirtyFrom >= DirtyTo)
+        return;
+    const int height = DirtyTo;
+    int y = DirtyFrom;
+    DirtyFrom = NoDirtyRow;
+    DirtyTo = 0;
+    while (y < height) {
+        if (DirtyRows[y] == 0) {
+            ++y;
+            continue;
+        }
+        int end = y + 1;
+        while (end < height && DirtyRows[end] != 0)
+            ++end;
+        std::memset(DirtyRows.data() + y, 0, static_cast<std::size_t>(end - y));
+        Retag(y, end);
+        y = end;
+    }
+}
+
 void TQtSurface::DeriveTags(int y0, int y1, std::uint64_t h, int y) {
+    SettleTags();
     if (y1 > y0)
         pixelrows::DeriveTags(Tags.data() + y0, y1 - y0,
                               h + static_cast<std::uint64_t>(y0 - y) * RowStep, RowStep);
@@ -200,7 +222,11 @@ TQtSurface& TQtSurface::operator=(const TQtSurface& other) {
     ReferenceCopy = other.ReferenceCopy;
     Cache = other.Cache;
     // Same pixels, same tags; new tags come from a run of this surface's own.
+    other.SettleTags();
     Tags = other.Tags;
+    DirtyRows.assign(Tags.size(), 0);
+    DirtyFrom = NoDirtyRow;
+    DirtyTo = 0;
     NextTag = 0;
     TagEnd = 0;
     Stride = other.Stride;
@@ -248,6 +274,9 @@ void TQtSurface::Resize(int width, int height) {
         Stride = 0;
         Top = 0;
         Tags.clear();
+        DirtyRows.clear();
+        DirtyFrom = NoDirtyRow;
+        DirtyTo = 0;
         return;
     }
     auto resized = std::make_shared<TStore>(width, height);
@@ -260,6 +289,9 @@ void TQtSurface::Resize(int width, int height) {
     Stride = width;
     Top = 0;
     Tags.assign(static_cast<std::size_t>(height), 0);
+    DirtyRows.assign(static_cast<std::size_t>(height), 0);
+    DirtyFrom = NoDirtyRow;
+    DirtyTo = 0;
     Retag(0, height);
     Rebuild();
 }
@@ -272,6 +304,7 @@ void TQtSurface::BeginWrite() {
 }
 
 void TQtSurface::Slide(int k) {
+    SettleTags();
     const int height = Height();
     if (Store->Ring) {
         Top = (Top + k) % Store->Rows;
@@ -288,6 +321,7 @@ void TQtSurface::Slide(int k) {
 }
 
 void TQtSurface::MoveRows(int dstY, int srcY, int h) {
+    SettleTags();
     const int height = Height();
     const int k = srcY - dstY;
     if (dstY == 0 && k > 0 && srcY + h == height && 2 * k <= height) {
@@ -336,6 +370,8 @@ void TQtSurface::LineUpWith(const TQtSurface& src) {
 }
 
 void TQtSurface::CopyRows(int dstY, const TQtSurface& src, int srcY, int h) {
+    SettleTags();
+    src.SettleTags();
     const int height = Height();
     if (dstY == 0 && srcY == 0 && h == height && h == src.Height() && Tags[0] != src.Tags[0])
         LineUpWith(src);
@@ -355,6 +391,8 @@ void TQtSurface::SetFont(const TFontSpec& f) {
 
 void TQtSurface::LoadGlyphs() const {
     Cache = TGlyphCache::Shared(CurrentFont);
+    GlyphWidth = Cache->Metrics().AveCharWidth;
+    GlyphHeight = Cache->Metrics().Height;
 }
 
 TTextMetrics TQtSurface::TextMetrics() const {
@@ -369,6 +407,7 @@ void TQtSurface::FillRect(int x, int y, int w, int h) {
     pixelrows::FillRows(RowAt(y) + x, Stride, w, h, colour);
     if (w == Stride) {
         std::fill_n(Tags.begin() + y, h, FillTag(colour));
+        std::memset(DirtyRows.data() + y, 0, static_cast<std::size_t>(h));
         return;
     }
     DeriveTags(y, y + h, MixTag(MixTag(SpanKind ^ (Word(x) << 32) ^ Word(w)) ^ (colour & 0xFFFFFF)),
@@ -376,6 +415,18 @@ void TQtSurface::FillRect(int x, int y, int w, int h) {
 }
 
 void TQtSurface::TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n) {
+    if (n == 1 && Cache && GlyphWidth == 8 && !ReferenceText && x >= 0 && x <= Stride - 8 &&
+        y >= 0 && y <= Height() - GlyphHeight) [[likely]] {
+        // One whole cell inside the picture, the usual case. Its rows take
+        // fresh tags when tags are next looked at.
+        BeginWrite();
+        pixelrows::Glyph8(RowAt(y) + x, Stride, Cache->WideMask(*bytes), GlyphHeight,
+                          ToRgb(FontRgb), ToRgb(BrushRgb), BrushFill == TBrushStyle::Solid);
+        std::memset(DirtyRows.data() + y, 1, static_cast<std::size_t>(GlyphHeight));
+        DirtyFrom = std::min(DirtyFrom, y);
+        DirtyTo = std::max(DirtyTo, y + GlyphHeight);
+        return;
+    }
     if (Pixels == nullptr || bytes == nullptr || n == 0)
         return;
     TGlyphCache& glyphs = Glyphs();
@@ -387,11 +438,6 @@ void TQtSurface::TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n)
     BeginWrite();
     if (ReferenceText) {
         TextOutReference(x, y, bytes, n);
-    } else if (n == 1 && cell.AveCharWidth == 8 && y0 == y && y1 - y == cell.Height && x >= 0 &&
-               x <= Stride - 8) {
-        // One whole cell inside the picture, the usual case.
-        pixelrows::Glyph8(RowAt(y) + x, Stride, glyphs.WideMask(*bytes), y1 - y0, ToRgb(FontRgb),
-                          ToRgb(BrushRgb), BrushFill == TBrushStyle::Solid);
     } else {
         TextOutMasks(x, y, bytes, n);
     }
@@ -684,6 +730,8 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
 
 void TQtSurface::CopyFrom(int dstX, int dstY, int w, int h, const TQtSurface& src, int srcX,
                           int srcY, TCopyMode mode) {
+    SettleTags();
+    src.SettleTags();
     QRgb* dst = RowAt(dstY) + dstX;
     const QRgb* from = src.RowAt(srcY) + srcX;
     if (mode == TCopyMode::SrcCopy) {
@@ -741,6 +789,8 @@ bool TQtSurface::SamePicture(const TDrawSurface& other) {
         return true;
     if (q.Stride != Stride || q.Tags.size() != Tags.size())
         return false;
+    SettleTags();
+    q.SettleTags();
     for (std::size_t y = 0; y < Tags.size(); ++y) {
         const std::uint64_t tag = q.Tags[y];
         if (Tags[y] == tag && tag != 0)

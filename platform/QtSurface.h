@@ -22,6 +22,7 @@
 #include <QPoint>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -109,9 +110,12 @@ class TQtSurface : public TDrawSurface {
     // function of its content before, of h (a hash of the operation and of
     // all that decides its pixels) and of the row's distance from y.
     void DeriveTags(int y0, int y1, std::uint64_t h, int y);
+    // Gives the rows drawn on by single glyph cells fresh tags. Called first
+    // by everything that looks at tags.
+    void SettleTags() const;
     // Gives rows [y0, y1) tags no other row has: they were written in a way
     // the tags do not follow. 0 marks a row whose content is unknown.
-    void Retag(int y0, int y1) {
+    void Retag(int y0, int y1) const {
         const int n = y1 - y0;
         if (n <= 0)
             return;
@@ -172,9 +176,17 @@ class TQtSurface : public TDrawSurface {
     QRgb* Pixels = nullptr; // row 0 of the picture inside Store
     int Stride = 0;         // pixels per row
     int Top = 0;            // store row of picture row 0
-    std::vector<std::uint64_t> Tags;
-    std::uint64_t NextTag = 0;
-    std::uint64_t TagEnd = 0;
+    // Tags are bookkeeping, settled lazily even where the picture is read.
+    mutable std::vector<std::uint64_t> Tags;
+    mutable std::uint64_t NextTag = 0;
+    mutable std::uint64_t TagEnd = 0;
+    // Rows a single glyph cell was drawn on since tags were last settled
+    // (all within [DirtyFrom, DirtyTo)): they take fresh tags then, so a run
+    // of cells costs no tag work each.
+    mutable std::vector<std::uint8_t> DirtyRows;
+    static constexpr int NoDirtyRow = std::numeric_limits<int>::max();
+    mutable int DirtyFrom = NoDirtyRow;
+    mutable int DirtyTo = 0;
     TColor BrushRgb = 0;
     TBrushStyle BrushFill = TBrushStyle::Solid;
     TColor PenRgb = 0;
@@ -186,6 +198,8 @@ class TQtSurface : public TDrawSurface {
     bool ReferenceText = false;
     bool ReferenceCopy = false;
     mutable std::shared_ptr<TGlyphCache> Cache;
+    mutable int GlyphWidth = 0; // the cache's cell, once loaded
+    mutable int GlyphHeight = 0;
     // The part of a text hash that stays while the glyphs and the width do.
     std::uint64_t TextSaltOf = ~std::uint64_t{0};
     std::uint64_t TextSalt = 0;
