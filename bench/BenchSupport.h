@@ -13,6 +13,8 @@ inline void UseReferencePath(TOffscreenTerminal& term) {
         surface->SetReferenceText(true);
         surface->SetReferenceCopy(true);
     }
+    // Every cell drawn on both pictures as it comes.
+    term.Terminal.Pictures.AllowFollowing(false);
 }
 
 } // namespace lemnar::bench

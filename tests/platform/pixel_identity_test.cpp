@@ -34,6 +34,8 @@ std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool referen
     if (reference) {
         UseReference(term->WindowPicture);
         UseReference(term->BitmapPicture);
+        // And every cell drawn on both pictures as it comes.
+        term->Terminal.Pictures.AllowFollowing(false);
     }
     return term;
 }
