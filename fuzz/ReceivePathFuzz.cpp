@@ -2,6 +2,9 @@
 // dispatcher, with the grid size, the block lengths and a window resize taken
 // from the input. After every block the terminal's state must be one the
 // interpreters can produce, and no cell outside the grid in use may change.
+// A second terminal takes the same blocks with the window never following
+// ScreenBitmap: cells, cursor and both pictures' pens and brushes must come
+// out the same.
 
 #include "FuzzInput.h"
 #include "FuzzSurface.h"
@@ -90,6 +93,25 @@ void CheckState(const TTerminal& t, bool scanCells) {
         FuzzCheck(v > -(1 << 30) && v < (1 << 30));
 }
 
+void CheckSameSurface(const TDrawSurface& a, const TDrawSurface& b) {
+    FuzzCheck(a.BrushColor() == b.BrushColor() && a.BrushStyle() == b.BrushStyle());
+    FuzzCheck(a.PenColor() == b.PenColor() && a.PenWidth() == b.PenWidth() &&
+              a.PenMode() == b.PenMode());
+    FuzzCheck(a.FontColor() == b.FontColor() && a.Width() == b.Width() && a.Height() == b.Height());
+}
+
+// The terminal whose window follows against the one whose window never does.
+void CheckSameAs(const TFuzzTerminal& following, const TFuzzTerminal& direct, bool scanCells) {
+    const TTerminal& a = following.Terminal;
+    const TTerminal& b = direct.Terminal;
+    CheckSameSurface(following.Window, direct.Window);
+    CheckSameSurface(following.Bitmap, direct.Bitmap);
+    FuzzCheck(a.CursorDrawn == b.CursorDrawn && a.CursorRow == b.CursorRow &&
+              a.CursorCol == b.CursorCol && a.CaretRow == b.CaretRow && a.CaretCol == b.CaretCol);
+    if (scanCells)
+        FuzzCheck(std::memcmp(a.ScreenCells, b.ScreenCells, sizeof a.ScreenCells) == 0);
+}
+
 constexpr std::uint8_t TypeOf[4] = {TermQnx, TermAnsi, TermTty, 7};
 
 } // namespace
@@ -106,8 +128,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     input.SeedSplits(split * 2654435761u + resize);
 
     auto f = std::make_unique<TFuzzTerminal>(cols, rows, type);
+    auto d = std::make_unique<TFuzzTerminal>(cols, rows, type);
+    d->Terminal.Pictures.AllowFollowing(false);
     TTerminal& t = f->Terminal;
     MarkOutside(t);
+    MarkOutside(d->Terminal);
     // split 0: the whole stream in pieces of a received block; else blocks of
     // 1 to split bytes.
     const std::size_t maxBlock = split == 0 ? RecvBlockSize : split;
@@ -116,16 +141,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!input.AtEnd()) {
         std::string_view block = input.NextBlock(maxBlock);
         t.TelnetDataAvailable(reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
-        CheckState(t, ++blocks % 16 == 0 || input.AtEnd() || ((resize & 0x80) != 0 && !resized));
+        d->Terminal.TelnetDataAvailable(reinterpret_cast<const std::uint8_t*>(block.data()),
+                                        block.size());
+        const bool scan = ++blocks % 16 == 0 || input.AtEnd() || ((resize & 0x80) != 0 && !resized);
+        CheckState(t, scan);
+        CheckSameAs(*f, *d, scan);
         // A window resize between blocks, as the user may make one while the
         // write position is anywhere.
         if ((resize & 0x80) != 0 && !resized) {
             resized = true;
-            f->Host.SetClientSize((1 + (resize & 0x7F) % StoreCols) * 8,
-                                  (1 + (resize * 7) % StoreRows) * 16);
-            t.UpdateCellMetrics();
-            UnmarkInside(t);
-            MarkOutside(t);
+            for (TFuzzTerminal* each : {f.get(), d.get()}) {
+                each->Host.SetClientSize((1 + (resize & 0x7F) % StoreCols) * 8,
+                                         (1 + (resize * 7) % StoreRows) * 16);
+                each->Terminal.UpdateCellMetrics();
+                UnmarkInside(each->Terminal);
+                MarkOutside(each->Terminal);
+            }
         }
     }
     return 0;
