@@ -3,6 +3,7 @@
 #include "telnet/IdTelnetReadThread.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace lemnar {
 
@@ -182,8 +183,19 @@ std::string TIdTelnet::Negotiate(std::string_view buf) {
     output.reserve(buf.size());
     SbOption = 0;
     SbData.clear();
-    for (char c : buf) {
-        auto b = static_cast<std::uint8_t>(c);
+    for (std::size_t i = 0; i < buf.size(); ++i) {
+        if (ReceiveState == tnsDATA) {
+            // Data bytes up to the next IAC go across in one piece.
+            const char* from = buf.data() + i;
+            const auto* iac = static_cast<const char*>(std::memchr(from, Iac, buf.size() - i));
+            const std::size_t run =
+                iac == nullptr ? buf.size() - i : static_cast<std::size_t>(iac - from);
+            output.append(from, run);
+            i += run;
+            if (i == buf.size())
+                break;
+        }
+        auto b = static_cast<std::uint8_t>(buf[i]);
         switch (ReceiveState) {
         case tnsDATA: // data byte; IAC starts a command
             ReceiveState = OnData(b, output);
