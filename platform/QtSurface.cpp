@@ -65,6 +65,12 @@ std::uint64_t Word(int v) {
 
 } // namespace
 
+void TQtSurface::ResetDirtyRows() {
+    DirtyRows.assign(Tags.size(), 0);
+    DirtyFrom = NoDirtyRow;
+    DirtyTo = 0;
+}
+
 void TQtSurface::SettleTags() const {
     if (DirtyFrom >= DirtyTo)
         return;
@@ -224,9 +230,7 @@ TQtSurface& TQtSurface::operator=(const TQtSurface& other) {
     // Same pixels, same tags; new tags come from a run of this surface's own.
     other.SettleTags();
     Tags = other.Tags;
-    DirtyRows.assign(Tags.size(), 0);
-    DirtyFrom = NoDirtyRow;
-    DirtyTo = 0;
+    ResetDirtyRows();
     NextTag = 0;
     TagEnd = 0;
     Stride = other.Stride;
@@ -274,9 +278,7 @@ void TQtSurface::Resize(int width, int height) {
         Stride = 0;
         Top = 0;
         Tags.clear();
-        DirtyRows.clear();
-        DirtyFrom = NoDirtyRow;
-        DirtyTo = 0;
+        ResetDirtyRows();
         return;
     }
     auto resized = std::make_shared<TStore>(width, height);
@@ -289,9 +291,7 @@ void TQtSurface::Resize(int width, int height) {
     Stride = width;
     Top = 0;
     Tags.assign(static_cast<std::size_t>(height), 0);
-    DirtyRows.assign(static_cast<std::size_t>(height), 0);
-    DirtyFrom = NoDirtyRow;
-    DirtyTo = 0;
+    ResetDirtyRows();
     Retag(0, height);
     Rebuild();
 }

@@ -113,6 +113,8 @@ class TQtSurface : public TDrawSurface {
     // Gives the rows drawn on by single glyph cells fresh tags. Called first
     // by everything that looks at tags.
     void SettleTags() const;
+    // No row marked; the marks sized for the picture's rows.
+    void ResetDirtyRows();
     // Gives rows [y0, y1) tags no other row has: they were written in a way
     // the tags do not follow. 0 marks a row whose content is unknown.
     void Retag(int y0, int y1) const {

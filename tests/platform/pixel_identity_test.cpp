@@ -7,6 +7,8 @@
 #include "platform/OffscreenTerminal.h"
 #include "platform/PixelRows.h"
 #include "platform/QtSurface.h"
+#include "support/Pixels.h"
+#include "support/Random.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,8 @@ namespace lemnar {
 namespace {
 
 using bench::TWorkload;
+using test::FirstDifference;
+using test::TRandom;
 
 void UseReference(TQtSurface& s) {
     s.SetReferenceText(true);
@@ -38,17 +42,6 @@ std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool referen
         term->Terminal.Pictures.AllowFollowing(false);
     }
     return term;
-}
-
-// The first differing pixel, or an empty string.
-std::string FirstDifference(const QImage& a, const QImage& b) {
-    if (a.size() != b.size())
-        return "sizes differ";
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF))
-                return "pixel " + std::to_string(x) + "," + std::to_string(y);
-    return {};
 }
 
 void ExpectSameTerminal(const TOffscreenTerminal& fast, const TOffscreenTerminal& plain,
@@ -212,19 +205,6 @@ TEST(PixelIdentityGlyphs, AllGlyphsInAllColoursScrollingThrough) {
     }
     FeedBoth(bytes, TermQnx, 997);
 }
-
-// A small generator, fixed on every platform.
-class TRandom {
-  public:
-    explicit TRandom(std::uint32_t seed) : State(seed) {}
-    int Below(int n) {
-        State = State * 1664525u + 1013904223u;
-        return static_cast<int>((State >> 8) % static_cast<std::uint32_t>(n));
-    }
-
-  private:
-    std::uint32_t State;
-};
 
 // Random drawing on two pairs of pictures, one pair on each path, compared
 // after every call: whole-width moves of every shape within a picture and

@@ -7,6 +7,8 @@
 // write position, inserted and deleted lines, resets.
 
 #include "platform/OffscreenTerminal.h"
+#include "support/Pixels.h"
+#include "support/Random.h"
 
 #include <gtest/gtest.h>
 
@@ -17,20 +19,8 @@
 namespace lemnar {
 namespace {
 
-class TRandom {
-  public:
-    explicit TRandom(std::uint32_t seed) : State(seed) {}
-    int Below(int n) {
-        State = State * 1664525u + 1013904223u;
-        return static_cast<int>((State >> 8) % static_cast<std::uint32_t>(n));
-    }
-    char Of(const std::string& choices) {
-        return choices[static_cast<std::size_t>(Below(static_cast<int>(choices.size())))];
-    }
-
-  private:
-    std::uint32_t State;
-};
+using test::FirstDifference;
+using test::TRandom;
 
 // A QNX stream of text, controls, moves, colours, clears, line inserts and
 // deletes, repeats, bar visibility and command channel drawing.
@@ -105,20 +95,6 @@ std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool followi
     auto term = std::make_unique<TOffscreenTerminal>(options);
     term->Terminal.Pictures.AllowFollowing(following);
     return term;
-}
-
-// Row and column of the first differing pixel, or an empty string.
-std::string FirstDifference(const QImage& a, const QImage& b) {
-    if (a.size() != b.size())
-        return "sizes differ";
-    for (int y = 0; y < a.height(); ++y) {
-        const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
-        const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
-        for (int x = 0; x < a.width(); ++x)
-            if (((p[x] ^ q[x]) & 0xFFFFFF) != 0)
-                return "pixel " + std::to_string(x) + "," + std::to_string(y);
-    }
-    return {};
 }
 
 void ExpectSame(const TOffscreenTerminal& a, const TOffscreenTerminal& b,
