@@ -89,9 +89,10 @@ std::string QnxStream(TRandom& r, std::size_t size) {
     return s;
 }
 
-std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool following) {
+std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool following, int rows = 25) {
     TOffscreenTerminal::TOptions options;
     options.TerminalType = type;
+    options.Rows = rows;
     auto term = std::make_unique<TOffscreenTerminal>(options);
     term->Terminal.Pictures.AllowFollowing(following);
     return term;
@@ -143,6 +144,20 @@ TEST(WindowFollowing, QnxStreamsInRandomBlocksMatchDrawingBothAtOnce) {
         EXPECT_GT(following->Terminal.Pictures.FollowedBlocks(), 20u);
         EXPECT_GT(following->Terminal.Pictures.EarlyEnds(), 0u);
         EXPECT_EQ(direct->Terminal.Pictures.FollowedBlocks(), 0u);
+    }
+}
+
+// Grids of one to three rows, where a scroll moves more than half the
+// picture and takes the surface's plain way.
+TEST(WindowFollowing, TinyGridsMatchDrawingBothAtOnce) {
+    for (int rows : {1, 2, 3}) {
+        SCOPED_TRACE(rows);
+        TRandom r(static_cast<std::uint32_t>(100 + rows));
+        auto following = MakeTerminal(TermQnx, true, rows);
+        auto direct = MakeTerminal(TermQnx, false, rows);
+        FeedInBlocks(*following, *direct, QnxStream(r, 20 * 1024), r);
+        ASSERT_FALSE(::testing::Test::HasFailure());
+        EXPECT_GT(following->Terminal.Pictures.FollowedBlocks(), 5u);
     }
 }
 
