@@ -163,7 +163,18 @@ bool TPictures::Follows() const {
 
 void TPictures::Cell(int x, int y, int width, int height, std::uint8_t ch, TColor fg, TColor bg,
                      bool fill) {
-    if (Follows() && WindowStyle == BitmapStyle) {
+    Paint(x, y, width, height, fg, bg, fill, &ch);
+}
+
+void TPictures::Blank(int x, int y, int width, int height, TColor fg, TColor bg) {
+    Paint(x, y, width, height, fg, bg, true, nullptr);
+}
+
+void TPictures::Paint(int x, int y, int width, int height, TColor fg, TColor bg, bool fill,
+                      const std::uint8_t* ch) {
+    // A fill takes the brush colour whatever the style; a glyph's paper
+    // depends on it, so the window follows a glyph only with the same style.
+    if (Follows() && (ch == nullptr || WindowStyle == BitmapStyle)) {
         WindowBrush = bg;
         WindowFont = fg;
         TDrawSurface& b = BitmapSide.Picture;
@@ -171,7 +182,8 @@ void TPictures::Cell(int x, int y, int width, int height, std::uint8_t ch, TColo
         b.SetFontColor(fg);
         if (fill)
             b.FillRect(x, y, width, height);
-        b.TextOut(x, y, &ch, 1);
+        if (ch != nullptr)
+            b.TextOut(x, y, ch, 1);
         return;
     }
     for (TDrawSurface* s : {&WindowSide, &BitmapSide}) {
@@ -179,25 +191,8 @@ void TPictures::Cell(int x, int y, int width, int height, std::uint8_t ch, TColo
         s->SetFontColor(fg);
         if (fill)
             s->FillRect(x, y, width, height);
-        s->TextOut(x, y, &ch, 1);
-    }
-}
-
-void TPictures::Blank(int x, int y, int width, int height, TColor fg, TColor bg) {
-    if (Follows()) {
-        // A fill takes the brush colour whatever the style.
-        WindowBrush = bg;
-        WindowFont = fg;
-        TDrawSurface& b = BitmapSide.Picture;
-        b.SetBrushColor(bg);
-        b.SetFontColor(fg);
-        b.FillRect(x, y, width, height);
-        return;
-    }
-    for (TDrawSurface* s : {&WindowSide, &BitmapSide}) {
-        s->SetBrushColor(bg);
-        s->SetFontColor(fg);
-        s->FillRect(x, y, width, height);
+        if (ch != nullptr)
+            s->TextOut(x, y, ch, 1);
     }
 }
 

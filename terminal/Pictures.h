@@ -136,6 +136,10 @@ class TPictures {
 
     // Whether a drawing on both may go to ScreenBitmap alone now.
     bool Follows() const;
+    // Brush bg and font colour fg on both, then a fill of the area and the
+    // glyph of *ch where asked for.
+    void Paint(int x, int y, int width, int height, TColor fg, TColor bg, bool fill,
+               const std::uint8_t* ch);
 
     TTerminal& Terminal;
     bool Allowed = true;

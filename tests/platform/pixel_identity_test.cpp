@@ -3,11 +3,11 @@
 // skipped rows) against moving every pixel. Both must leave the same pixels in
 // both pictures and the same cells, at every point of a stream.
 
+#include "SameTerminal.h"
 #include "bench/Workloads.h"
 #include "platform/OffscreenTerminal.h"
 #include "platform/PixelRows.h"
 #include "platform/QtSurface.h"
-#include "support/Pixels.h"
 #include "support/Random.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +23,7 @@ namespace lemnar {
 namespace {
 
 using bench::TWorkload;
+using test::ExpectSameTerminal;
 using test::FirstDifference;
 using test::TRandom;
 
@@ -42,19 +43,6 @@ std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool referen
         term->Terminal.Pictures.AllowFollowing(false);
     }
     return term;
-}
-
-void ExpectSameTerminal(const TOffscreenTerminal& fast, const TOffscreenTerminal& plain,
-                        const std::string& where) {
-    EXPECT_EQ(FirstDifference(fast.WindowImage(), plain.WindowImage()), "")
-        << "window picture, " << where;
-    EXPECT_EQ(FirstDifference(fast.BitmapImage(), plain.BitmapImage()), "")
-        << "ScreenBitmap, " << where;
-    EXPECT_EQ(std::memcmp(fast.Terminal.ScreenCells, plain.Terminal.ScreenCells,
-                          sizeof(fast.Terminal.ScreenCells)),
-              0)
-        << "cells, " << where;
-    EXPECT_EQ(fast.Terminal.CursorDrawn, plain.Terminal.CursorDrawn) << where;
 }
 
 void FeedBoth(const std::string& bytes, std::uint8_t type, std::size_t block) {

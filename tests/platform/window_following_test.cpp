@@ -6,8 +6,8 @@
 // comes in the middle: the command channel drawing, a bar left away from the
 // write position, inserted and deleted lines, resets.
 
+#include "SameTerminal.h"
 #include "platform/OffscreenTerminal.h"
-#include "support/Pixels.h"
 #include "support/Random.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@
 namespace lemnar {
 namespace {
 
-using test::FirstDifference;
+using test::ExpectSameTerminal;
 using test::TRandom;
 
 // A QNX stream of text, controls, moves, colours, clears, line inserts and
@@ -98,25 +98,6 @@ std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool followi
     return term;
 }
 
-void ExpectSame(const TOffscreenTerminal& a, const TOffscreenTerminal& b,
-                const std::string& where) {
-    EXPECT_EQ(FirstDifference(a.WindowImage(), b.WindowImage()), "") << "window, " << where;
-    EXPECT_EQ(FirstDifference(a.BitmapImage(), b.BitmapImage()), "") << "ScreenBitmap, " << where;
-    EXPECT_EQ(
-        std::memcmp(a.Terminal.ScreenCells, b.Terminal.ScreenCells, sizeof(a.Terminal.ScreenCells)),
-        0)
-        << "cells, " << where;
-    EXPECT_EQ(a.Terminal.CursorDrawn, b.Terminal.CursorDrawn) << where;
-    for (const auto& [p, q] : {std::pair{&a.WindowPicture, &b.WindowPicture},
-                               std::pair{&a.BitmapPicture, &b.BitmapPicture}}) {
-        EXPECT_EQ(p->BrushColor(), q->BrushColor()) << where;
-        EXPECT_EQ(p->FontColor(), q->FontColor()) << where;
-        EXPECT_EQ(p->BrushStyle(), q->BrushStyle()) << where;
-        EXPECT_EQ(p->PenColor(), q->PenColor()) << where;
-        EXPECT_EQ(p->PenMode(), q->PenMode()) << where;
-    }
-}
-
 // Feeds both in the same random blocks and compares after each one.
 void FeedInBlocks(TOffscreenTerminal& following, TOffscreenTerminal& direct,
                   const std::string& bytes, TRandom& r) {
@@ -126,7 +107,7 @@ void FeedInBlocks(TOffscreenTerminal& following, TOffscreenTerminal& direct,
         at += piece.size();
         following.Feed(piece);
         direct.Feed(piece);
-        ExpectSame(following, direct, "after byte " + std::to_string(at));
+        ExpectSameTerminal(following, direct, "after byte " + std::to_string(at));
         if (::testing::Test::HasFailure())
             return;
     }
@@ -201,7 +182,7 @@ TEST(WindowFollowing, BetweenBlocksTheTwoWaysStayTheSame) {
         t->WindowPicture.SetBrushColor(Rgb(1, 2, 3));
         t->WindowPicture.FillRect(0, 0, 300, 200);
     }
-    ExpectSame(*following, *direct, "after the reset");
+    ExpectSameTerminal(*following, *direct, "after the reset");
     const std::size_t followedBefore = following->Terminal.Pictures.FollowedBlocks();
     FeedInBlocks(*following, *direct, "ab\r\n", r);
     EXPECT_EQ(following->Terminal.Pictures.FollowedBlocks(), followedBefore);
@@ -210,7 +191,7 @@ TEST(WindowFollowing, BetweenBlocksTheTwoWaysStayTheSame) {
         t->Terminal.FormPaint();
         t->Resize(70 * 8, 20 * 15);
     }
-    ExpectSame(*following, *direct, "after a repaint and a resize");
+    ExpectSameTerminal(*following, *direct, "after a repaint and a resize");
     FeedInBlocks(*following, *direct, stream.substr(2 * third), r);
 }
 
