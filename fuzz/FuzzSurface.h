@@ -44,8 +44,9 @@ class TFuzzSurface final : public TDrawSurface {
 
     void FillRect(int, int, int, int) override { ++Calls; }
     void TextOut(int, int, const std::uint8_t* bytes, std::size_t n) override {
-        // A text command holds at most 78 characters; a cell is one.
-        FuzzCheck(n <= 78);
+        // A text command holds at most 78 characters; cells written in one
+        // go lie in one row of the store.
+        FuzzCheck(n <= static_cast<std::size_t>(StoreCols));
         for (std::size_t i = 0; i < n; ++i)
             Sum += bytes[i];
         ++Calls;

@@ -100,7 +100,9 @@ void CheckSameSurface(const TDrawSurface& a, const TDrawSurface& b) {
     FuzzCheck(a.FontColor() == b.FontColor() && a.Width() == b.Width() && a.Height() == b.Height());
 }
 
-// The terminal whose window follows against the one whose window never does.
+// The terminal whose window follows and that writes characters in runs
+// against the one whose window never follows and that draws every cell by
+// itself (a fill and a glyph).
 void CheckSameAs(const TFuzzTerminal& following, const TFuzzTerminal& direct, bool scanCells) {
     const TTerminal& a = following.Terminal;
     const TTerminal& b = direct.Terminal;
@@ -130,6 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto f = std::make_unique<TFuzzTerminal>(cols, rows, type);
     auto d = std::make_unique<TFuzzTerminal>(cols, rows, type);
     d->Terminal.Pictures.AllowFollowing(false);
+    d->Terminal.GlyphFillsCell = false;
+    FuzzCheck(f->Terminal.GlyphFillsCell);
     TTerminal& t = f->Terminal;
     MarkOutside(t);
     MarkOutside(d->Terminal);
@@ -154,6 +158,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 each->Host.SetClientSize((1 + (resize & 0x7F) % StoreCols) * 8,
                                          (1 + (resize * 7) % StoreRows) * 16);
                 each->Terminal.UpdateCellMetrics();
+                if (each == d.get())
+                    each->Terminal.GlyphFillsCell = false;
                 UnmarkInside(each->Terminal);
                 MarkOutside(each->Terminal);
             }

@@ -415,13 +415,19 @@ void TQtSurface::FillRect(int x, int y, int w, int h) {
 }
 
 void TQtSurface::TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n) {
-    if (n == 1 && Cache && GlyphWidth == 8 && !ReferenceText && x >= 0 && x <= Stride - 8 &&
-        y >= 0 && y <= Height() - GlyphHeight) [[likely]] {
-        // One whole cell inside the picture, the usual case. Its rows take
+    if (n != 0 && Cache && GlyphWidth == 8 && !ReferenceText && x >= 0 && x <= Stride &&
+        n <= static_cast<std::size_t>(Stride - x) / 8 && y >= 0 && y <= Height() - GlyphHeight)
+        [[likely]] {
+        // Whole cells inside the picture, the usual case. Their rows take
         // fresh tags when tags are next looked at.
         BeginWrite();
-        pixelrows::Glyph8(RowAt(y) + x, Stride, Cache->WideMask(*bytes), GlyphHeight,
-                          ToRgb(FontRgb), ToRgb(BrushRgb), BrushFill == TBrushStyle::Solid);
+        QRgb* dst = RowAt(y) + x;
+        const QRgb ink = ToRgb(FontRgb);
+        const QRgb paper = ToRgb(BrushRgb);
+        const bool opaque = BrushFill == TBrushStyle::Solid;
+        for (std::size_t i = 0; i < n; ++i, dst += 8)
+            pixelrows::Glyph8(dst, Stride, Cache->WideMask(bytes[i]), GlyphHeight, ink, paper,
+                              opaque);
         std::memset(DirtyRows.data() + y, 1, static_cast<std::size_t>(GlyphHeight));
         DirtyFrom = std::min(DirtyFrom, y);
         DirtyTo = std::max(DirtyTo, y + GlyphHeight);

@@ -5,15 +5,33 @@
 #include "terminal/LogWriter.h"
 #include "terminal/Terminal.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace lemnar {
 
 namespace {
 
-bool IsDispatchedControl(char c, std::uint8_t terminalType) {
+constexpr bool IsDispatchedControl(char c, std::uint8_t terminalType) {
     return c == Bel || c == Bs || c == Lf || c == Cr || (c == Ff && terminalType == TermQnx);
 }
+
+// Whether a byte, outside any sequence, goes straight to PutChar: for QNX
+// and for the other types, which leave form feed to PutChar.
+struct TWrittenBytes {
+    bool Qnx[256];
+    bool Other[256];
+};
+
+constexpr TWrittenBytes WrittenBytes = [] {
+    TWrittenBytes t{};
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        t.Qnx[b] = c != Esc && !IsDispatchedControl(c, TermQnx);
+        t.Other[b] = c != Esc && !IsDispatchedControl(c, TermAnsi);
+    }
+    return t;
+}();
 
 constexpr char SwitchOff[] = "&G0~";
 
@@ -38,17 +56,45 @@ void TTerminal::TelnetDataAvailable(const std::uint8_t* data, std::size_t n) {
     // filter ends the whole block.
     std::size_t i = 0;
     while (i < n) {
+        // The bytes between NULs go across whole; a NUL after a CR is
+        // dropped, any other one ends the block there.
         int length = 0;
-        for (; i < n && length < RecvBlockSize; ++i) {
-            if (data[i] == 0 && i > 0 && data[i - 1] == '\r')
-                continue;
-            RecvText[length++] = static_cast<char>(data[i]);
+        bool ended = false;
+        while (i < n && length < RecvBlockSize && !ended) {
+            const std::size_t span =
+                std::min(n - i, static_cast<std::size_t>(RecvBlockSize - length));
+            const auto* nul = static_cast<const std::uint8_t*>(std::memchr(data + i, 0, span));
+            const std::size_t take =
+                nul == nullptr ? span : static_cast<std::size_t>(nul - (data + i));
+            std::memcpy(RecvText + length, data + i, take);
+            length += static_cast<int>(take);
+            i += take;
+            if (nul == nullptr)
+                break;
+            ended = i == 0 || data[i - 1] != '\r';
+            ++i;
         }
         RecvText[length] = 0;
-        const int count = static_cast<int>(std::strlen(RecvText));
-        for (RecvIndex = 0; RecvIndex < count; ++RecvIndex)
+        const int count = length;
+        for (RecvIndex = 0; RecvIndex < count; ++RecvIndex) {
+            // Outside any sequence, the bytes up to the next one the
+            // interpreters act on are characters, written in one go.
+            if (CommandMode == 0 && EscState == EscGround) {
+                const bool* written =
+                    TerminalType == TermQnx ? WrittenBytes.Qnx : WrittenBytes.Other;
+                int end = RecvIndex;
+                while (end < count && written[static_cast<std::uint8_t>(RecvText[end])])
+                    ++end;
+                if (end - RecvIndex >= 2) {
+                    CurrentByte = RecvText[end - 1];
+                    PutText(RecvText + RecvIndex, end - RecvIndex);
+                    RecvIndex = end - 1;
+                    continue;
+                }
+            }
             DispatchByte(RecvText[RecvIndex]);
-        if (count < length)
+        }
+        if (ended)
             return;
     }
 }

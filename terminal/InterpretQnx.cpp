@@ -332,15 +332,20 @@ int AddressColumn(TTerminal& t) {
 int RepeatChar(TTerminal& t) {
     t.CaretRow = t.CursorRow;
     t.CaretCol = t.CursorCol;
-    while (t.CursorCol < t.ScreenCols && t.RepeatCount > 0) {
-        if (t.InGrid(t.CursorRow, t.CursorCol)) {
-            Cell& cell = t.ScreenCells[t.CursorRow][t.CursorCol];
-            cell.Ch = static_cast<std::uint8_t>(t.CurrentByte);
-            cell.Blink = 0;
-            t.StampCell(t.CursorRow, t.CursorCol, t.TextFg, t.TextBg);
+    if (t.CursorCol < t.ScreenCols && t.RepeatCount > 0) {
+        const int from = t.CursorCol;
+        const int to = static_cast<int>(
+            std::min<long long>(static_cast<long long>(from) + t.RepeatCount, t.ScreenCols));
+        const int row = t.CursorRow;
+        if (row >= 0 && row < t.ScreenRows) {
+            for (int c = std::max(from, 0); c < to; ++c) {
+                t.ScreenCells[row][c].Ch = static_cast<std::uint8_t>(t.CurrentByte);
+                t.ScreenCells[row][c].Blink = 0;
+            }
         }
-        ++t.CursorCol;
-        --t.RepeatCount;
+        t.StampCells(row, from, to);
+        t.RepeatCount -= to - from;
+        t.CursorCol = to;
     }
     t.CursorFollows = 1;
     return EscGround;

@@ -163,18 +163,22 @@ bool TPictures::Follows() const {
 
 void TPictures::Cell(int x, int y, int width, int height, std::uint8_t ch, TColor fg, TColor bg,
                      bool fill) {
-    Paint(x, y, width, height, fg, bg, fill, &ch);
+    Paint(x, y, width, height, fg, bg, fill, &ch, 1);
+}
+
+void TPictures::Text(int x, int y, const std::uint8_t* bytes, std::size_t n, TColor fg, TColor bg) {
+    Paint(x, y, 0, 0, fg, bg, false, bytes, n);
 }
 
 void TPictures::Blank(int x, int y, int width, int height, TColor fg, TColor bg) {
-    Paint(x, y, width, height, fg, bg, true, nullptr);
+    Paint(x, y, width, height, fg, bg, true, nullptr, 0);
 }
 
 void TPictures::Paint(int x, int y, int width, int height, TColor fg, TColor bg, bool fill,
-                      const std::uint8_t* ch) {
+                      const std::uint8_t* bytes, std::size_t n) {
     // A fill takes the brush colour whatever the style; a glyph's paper
     // depends on it, so the window follows a glyph only with the same style.
-    if (Follows() && (ch == nullptr || WindowStyle == BitmapStyle)) {
+    if (Follows() && (n == 0 || WindowStyle == BitmapStyle)) {
         WindowBrush = bg;
         WindowFont = fg;
         TDrawSurface& b = BitmapSide.Picture;
@@ -182,8 +186,8 @@ void TPictures::Paint(int x, int y, int width, int height, TColor fg, TColor bg,
         b.SetFontColor(fg);
         if (fill)
             b.FillRect(x, y, width, height);
-        if (ch != nullptr)
-            b.TextOut(x, y, ch, 1);
+        if (n != 0)
+            b.TextOut(x, y, bytes, n);
         return;
     }
     for (TDrawSurface* s : {&WindowSide, &BitmapSide}) {
@@ -191,8 +195,8 @@ void TPictures::Paint(int x, int y, int width, int height, TColor fg, TColor bg,
         s->SetFontColor(fg);
         if (fill)
             s->FillRect(x, y, width, height);
-        if (ch != nullptr)
-            s->TextOut(x, y, ch, 1);
+        if (n != 0)
+            s->TextOut(x, y, bytes, n);
     }
 }
 

@@ -102,6 +102,9 @@ class TPictures {
     // glyph paints all of it) and the byte's glyph.
     void Cell(int x, int y, int width, int height, std::uint8_t ch, TColor fg, TColor bg,
               bool fill);
+    // n cells side by side from (x, y) whose glyphs paint all of each cell:
+    // brush bg, font colour fg and the glyphs of bytes in one call.
+    void Text(int x, int y, const std::uint8_t* bytes, std::size_t n, TColor fg, TColor bg);
     // A run of cleared cells: brush bg, font colour fg, one fill.
     void Blank(int x, int y, int width, int height, TColor fg, TColor bg);
     // ScreenBitmap up by `rows` with a black strip coming in (brush black
@@ -137,9 +140,9 @@ class TPictures {
     // Whether a drawing on both may go to ScreenBitmap alone now.
     bool Follows() const;
     // Brush bg and font colour fg on both, then a fill of the area and the
-    // glyph of *ch where asked for.
+    // glyphs of bytes[0, n) where asked for.
     void Paint(int x, int y, int width, int height, TColor fg, TColor bg, bool fill,
-               const std::uint8_t* ch);
+               const std::uint8_t* bytes, std::size_t n);
 
     TTerminal& Terminal;
     bool Allowed = true;

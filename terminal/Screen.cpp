@@ -175,6 +175,31 @@ void TTerminal::StampCell(int row, int col, std::uint8_t f, std::uint8_t b) {
     DrawCell(row, col);
 }
 
+void TTerminal::StampCells(int row, int colFrom, int colTo) {
+    colFrom = std::max(colFrom, 0);
+    colTo = std::min(colTo, ScreenCols);
+    if (row < 0 || row >= ScreenRows || colFrom >= colTo)
+        return;
+    if (!GlyphFillsCell) {
+        for (int c = colFrom; c < colTo; ++c)
+            StampCell(row, c, TextFg, TextBg);
+        return;
+    }
+    // The cells take the same colours, and each glyph paints exactly its
+    // cell: the glyphs side by side in one call paint what they would one by
+    // one, and leave the same brush and font colours behind.
+    Cell* cells = ScreenCells[row];
+    std::uint8_t text[StoreCols];
+    for (int c = colFrom; c < colTo; ++c) {
+        StampAttributes(cells[c], TextFg, TextBg);
+        text[c - colFrom] = cells[c].Ch;
+    }
+    const Cell& first = cells[colFrom];
+    Pictures.Text(colFrom * CellWidth, row * CellHeight, text,
+                  static_cast<std::size_t>(colTo - colFrom), TextPalette[first.Fg & 15],
+                  TextPalette[first.Bg & 15]);
+}
+
 void TTerminal::StampAttributes(Cell& cell, std::uint8_t f, std::uint8_t b) const {
     if (BlinkAttr)
         cell.Blink = 1;
@@ -269,6 +294,39 @@ void TTerminal::PutChar(char c) {
         CaretRow = nextRow;
     }
     ShowCursor();
+}
+
+void TTerminal::PutText(const char* bytes, int n) {
+    while (n > 0) {
+        PutChar(*bytes++);
+        --n;
+        // After a character that did not wrap, inside a block, with the caret
+        // following and glyphs that fill their cells: the next ones up to the
+        // column before the last take the same steps one after another. Each
+        // drops the bar that the one before left waiting on its cell and leaves
+        // one on the next, so only the last bar is left, waiting.
+        const int row = CursorRow;
+        const int col = CursorCol;
+        const bool barWaitsHere =
+            CursorDrawn == 1 && BarWaiting && WaitingBarX == col * CellWidth &&
+            WaitingBarY == (row + 1) * CellHeight - 2 && WaitingBarWidth == CellWidth;
+        const int room = ScreenCols - 1 - col;
+        if (n < 2 || room < 2 || !DeferBar || !GlyphFillsCell || CursorFollows == 0 ||
+            CaretRow != row || CaretCol != col || (CursorHidden != 1 && !barWaitsHere))
+            continue;
+        const int k = std::min(n, room);
+        for (int i = 0; i < k; ++i)
+            ScreenCells[row][col + i].Ch = static_cast<std::uint8_t>(bytes[i]);
+        if (CursorHidden != 1) {
+            BarWaiting = false;
+            CursorDrawn = 0;
+        }
+        StampCells(row, col, col + k);
+        CursorCol = CaretCol = col + k;
+        ShowCursor();
+        bytes += k;
+        n -= k;
+    }
 }
 
 void TTerminal::ScrollUp() {

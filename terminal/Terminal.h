@@ -78,11 +78,18 @@ class TTerminal {
     // The colours and attributes that StampCell gives a cell, not drawn.
     void StampAttributes(Cell& cell, std::uint8_t f, std::uint8_t b) const;
     void StampCell(int row, int col, std::uint8_t f, std::uint8_t b);
+    // StampCell in the text colours on the cells [colFrom, colTo) of a row,
+    // those outside the grid left out; drawn in one piece where glyphs fill
+    // their cells.
+    void StampCells(int row, int colFrom, int colTo);
     void ClearCell(int row, int col);
     // ClearCell on the cells [colFrom, colTo) of a row, those outside the
     // grid left out.
     void ClearCells(int row, int colFrom, int colTo);
     void PutChar(char c);
+    // PutChar for each of n bytes in turn; a run along one row in one set of
+    // colours is drawn in one piece.
+    void PutText(const char* bytes, int n);
     void ScrollUp();
     // The screen reset of a user disconnect: blanks in 7 on 0, both pictures
     // filled with the brush the last cell left, positions home, cursor shown.
