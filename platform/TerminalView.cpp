@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 
 namespace lemnar {
 
@@ -13,12 +14,36 @@ TTerminalView::TTerminalView(const QImage& picture, QWidget* parent)
     p.setColor(QPalette::Window, Qt::black);
     setPalette(p);
     setAutoFillBackground(false);
+    FrameTimer.setSingleShot(true);
+    FrameTimer.setInterval(FrameMs);
+    connect(&FrameTimer, &QTimer::timeout, this, [this] {
+        if (!ChangedInFrame)
+            return;
+        ChangedInFrame = false;
+        update();
+        FrameTimer.start();
+    });
+}
+
+void TTerminalView::PictureChanged() {
+    // A stream of received blocks would otherwise cost a transfer of the
+    // whole picture per block, many more than a screen can show.
+    if (FrameTimer.isActive()) {
+        ChangedInFrame = true;
+        return;
+    }
+    update();
+    FrameTimer.start();
 }
 
 void TTerminalView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::black);
-    painter.drawImage(event->rect().topLeft(), Picture, event->rect());
+    // The picture where it reaches, black around it: every pixel once.
+    const QRect shown = event->rect() & Picture.rect();
+    for (const QRect& rest : QRegion(event->rect()) - QRegion(shown))
+        painter.fillRect(rest, Qt::black);
+    if (!shown.isEmpty())
+        painter.drawImage(shown.topLeft(), Picture, shown);
 }
 
 void TTerminalView::resizeEvent(QResizeEvent* event) {

@@ -3,6 +3,7 @@
 // reports resizes and uncovering to its owner.
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -12,6 +13,11 @@ class TTerminalView : public QWidget {
     Q_OBJECT
   public:
     explicit TTerminalView(const QImage& picture, QWidget* parent = nullptr);
+
+    // The picture has changed: it goes to the screen at once, and while
+    // changes keep coming, once a frame (FrameMs) with the latest picture.
+    void PictureChanged();
+    static constexpr int FrameMs = 16;
 
     // Called when the widget has been resized (the window's client area).
     std::function<void()> OnResize;
@@ -26,6 +32,9 @@ class TTerminalView : public QWidget {
 
   private:
     const QImage& Picture;
+    // Runs for a frame after each transfer to the screen.
+    QTimer FrameTimer;
+    bool ChangedInFrame = false;
 };
 
 } // namespace lemnar

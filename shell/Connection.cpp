@@ -80,7 +80,7 @@ void TMainWindow::WireTelnet() {
 
 void TMainWindow::TelnetDataAvailable(const std::string& block) {
     Terminal.TelnetDataAvailable(reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
-    View->update();
+    View->PictureChanged();
 }
 
 void TMainWindow::SetPromptControlsVisible(bool visible) {
