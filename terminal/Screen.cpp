@@ -298,22 +298,26 @@ void TTerminal::PutChar(char c) {
 
 void TTerminal::PutText(const char* bytes, int n) {
     while (n > 0) {
-        PutChar(*bytes++);
-        --n;
-        // After a character that did not wrap, inside a block, with the caret
-        // following and glyphs that fill their cells: the next ones up to the
-        // column before the last take the same steps one after another. Each
-        // drops the bar that the one before left waiting on its cell and leaves
-        // one on the next, so only the last bar is left, waiting.
+        // Inside a block, with the caret at the write position and following
+        // it, and glyphs that fill their cells, the characters from there up
+        // to the column before the last take the same steps one after
+        // another: each finds no bar drawn, or drops the one waiting on its
+        // cell, and leaves one waiting on the next, so only the last bar is
+        // left, waiting. Anything else goes through PutChar.
         const int row = CursorRow;
         const int col = CursorCol;
+        const int room = ScreenCols - 1 - col;
         const bool barWaitsHere =
             CursorDrawn == 1 && BarWaiting && WaitingBarX == col * CellWidth &&
             WaitingBarY == (row + 1) * CellHeight - 2 && WaitingBarWidth == CellWidth;
-        const int room = ScreenCols - 1 - col;
-        if (n < 2 || room < 2 || !DeferBar || !GlyphFillsCell || CursorFollows == 0 ||
-            CaretRow != row || CaretCol != col || (CursorHidden != 1 && !barWaitsHere))
+        const bool noBarInTheWay =
+            CursorHidden == 1 || barWaitsHere || (CursorDrawn == 0 && !BarWaiting);
+        if (room < 1 || col < 0 || row < 0 || row >= ScreenRows || !DeferBar || !GlyphFillsCell ||
+            CursorFollows == 0 || CaretRow != row || CaretCol != col || !noBarInTheWay) {
+            PutChar(*bytes++);
+            --n;
             continue;
+        }
         const int k = std::min(n, room);
         for (int i = 0; i < k; ++i)
             ScreenCells[row][col + i].Ch = static_cast<std::uint8_t>(bytes[i]);
