@@ -188,13 +188,23 @@ void TTerminal::StampCells(int row, int colFrom, int colTo) {
     // The cells take the same colours, and each glyph paints exactly its
     // cell: the glyphs side by side in one call paint what they would one by
     // one, and leave the same brush and font colours behind.
+    // The colours a stamp gives do not depend on the cell, so the first
+    // cell's are the others'; blink and conceal act on each.
     Cell* cells = ScreenCells[row];
-    std::uint8_t text[StoreCols];
-    for (int c = colFrom; c < colTo; ++c) {
-        StampAttributes(cells[c], TextFg, TextBg);
-        text[c - colFrom] = cells[c].Ch;
-    }
     const Cell& first = cells[colFrom];
+    StampAttributes(cells[colFrom], TextFg, TextBg);
+    std::uint8_t text[StoreCols];
+    text[0] = first.Ch;
+    for (int c = colFrom + 1; c < colTo; ++c) {
+        Cell& cell = cells[c];
+        cell.Fg = first.Fg;
+        cell.Bg = first.Bg;
+        if (BlinkAttr)
+            cell.Blink = 1;
+        if (ConcealAttr)
+            cell.Ch = ' ';
+        text[c - colFrom] = cell.Ch;
+    }
     Pictures.Text(colFrom * CellWidth, row * CellHeight, text,
                   static_cast<std::size_t>(colTo - colFrom), TextPalette[first.Fg & 15],
                   TextPalette[first.Bg & 15]);
