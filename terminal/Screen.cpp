@@ -175,10 +175,14 @@ void TTerminal::StampCell(int row, int col, std::uint8_t f, std::uint8_t b) {
     DrawCell(row, col);
 }
 
-void TTerminal::StampCells(int row, int colFrom, int colTo) {
+bool TTerminal::ClipToGrid(int row, int& colFrom, int& colTo) const {
     colFrom = std::max(colFrom, 0);
     colTo = std::min(colTo, ScreenCols);
-    if (row < 0 || row >= ScreenRows || colFrom >= colTo)
+    return row >= 0 && row < ScreenRows && colFrom < colTo;
+}
+
+void TTerminal::StampCells(int row, int colFrom, int colTo) {
+    if (!ClipToGrid(row, colFrom, colTo))
         return;
     if (!GlyphFillsCell) {
         for (int c = colFrom; c < colTo; ++c)
@@ -235,9 +239,7 @@ void TTerminal::ClearCell(int row, int col) {
 }
 
 void TTerminal::ClearCells(int row, int colFrom, int colTo) {
-    colFrom = std::max(colFrom, 0);
-    colTo = std::min(colTo, ScreenCols);
-    if (row < 0 || row >= ScreenRows || colFrom >= colTo)
+    if (!ClipToGrid(row, colFrom, colTo))
         return;
     if (!GlyphFillsCell) {
         for (int c = colFrom; c < colTo; ++c)

@@ -94,6 +94,9 @@ class TTerminal {
     // The screen reset of a user disconnect: blanks in 7 on 0, both pictures
     // filled with the brush the last cell left, positions home, cursor shown.
     void ResetAfterDisconnect();
+    // The cells [colFrom, colTo) of a row cut to the grid; false if none
+    // is left.
+    bool ClipToGrid(int row, int& colFrom, int& colTo) const;
     bool InGrid(int row, int col) const {
         return row >= 0 && row < ScreenRows && col >= 0 && col < ScreenCols;
     }
