@@ -249,13 +249,9 @@ void TTerminal::ClearCells(int row, int colFrom, int colTo) {
     // Every cell becomes the same blank in the same colours, and a blank's
     // glyph is all paper: one fill per picture paints what the cells would
     // one by one, and leaves the same brush and font colours behind.
-    for (int c = colFrom; c < colTo; ++c) {
-        Cell& cell = ScreenCells[row][c];
-        cell.Ch = ' ';
-        cell.Blink = 0;
-        StampAttributes(cell, ClearFg, ClearBg);
-    }
-    const Cell& blank = ScreenCells[row][colFrom];
+    Cell blank{' ', 0, 0, 0};
+    StampAttributes(blank, ClearFg, ClearBg);
+    std::fill(ScreenCells[row] + colFrom, ScreenCells[row] + colTo, blank);
     Pictures.Blank(colFrom * CellWidth, row * CellHeight, (colTo - colFrom) * CellWidth, CellHeight,
                    TextPalette[blank.Fg & 15], TextPalette[blank.Bg & 15]);
 }
