@@ -114,9 +114,13 @@ void TTerminal::EndBlock() {
     PlaceWaitingBar();
 }
 
+bool TTerminal::BarWaitsAt(int row, int col) const {
+    return BarWaiting && WaitingBarX == col * CellWidth &&
+           WaitingBarY == (row + 1) * CellHeight - 2 && WaitingBarWidth == CellWidth;
+}
+
 bool TTerminal::DropWaitingBarAt(int row, int col) {
-    if (!BarWaiting || WaitingBarX != col * CellWidth ||
-        WaitingBarY != (row + 1) * CellHeight - 2 || WaitingBarWidth != CellWidth)
+    if (!BarWaitsAt(row, col))
         return false;
     BarWaiting = false;
     return true;
@@ -189,11 +193,10 @@ void TTerminal::StampCells(int row, int colFrom, int colTo) {
             StampCell(row, c, TextFg, TextBg);
         return;
     }
-    // The cells take the same colours, and each glyph paints exactly its
-    // cell: the glyphs side by side in one call paint what they would one by
-    // one, and leave the same brush and font colours behind.
     // The colours a stamp gives do not depend on the cell, so the first
-    // cell's are the others'; blink and conceal act on each.
+    // cell's are the others' (blink and conceal act on each); and each glyph
+    // paints exactly its cell, so the glyphs side by side in one call paint
+    // what they would one by one and leave the same brush and font colours.
     Cell* cells = ScreenCells[row];
     const Cell& first = cells[colFrom];
     StampAttributes(cells[colFrom], TextFg, TextBg);
@@ -315,11 +318,9 @@ void TTerminal::PutText(const char* bytes, int n) {
         const int row = CursorRow;
         const int col = CursorCol;
         const int room = ScreenCols - 1 - col;
-        const bool barWaitsHere =
-            CursorDrawn == 1 && BarWaiting && WaitingBarX == col * CellWidth &&
-            WaitingBarY == (row + 1) * CellHeight - 2 && WaitingBarWidth == CellWidth;
-        const bool noBarInTheWay =
-            CursorHidden == 1 || barWaitsHere || (CursorDrawn == 0 && !BarWaiting);
+        const bool noBarInTheWay = CursorHidden == 1 ||
+                                   (CursorDrawn == 1 && BarWaitsAt(row, col)) ||
+                                   (CursorDrawn == 0 && !BarWaiting);
         if (room < 1 || col < 0 || row < 0 || row >= ScreenRows || !DeferBar || !GlyphFillsCell ||
             CursorFollows == 0 || CaretRow != row || CaretCol != col || !noBarInTheWay) {
             PutChar(*bytes++);

@@ -209,6 +209,8 @@ class TTerminal {
     int WaitingBarWidth = 0;
     // The bar's XOR at a place, straight onto the picture.
     void XorBar(int x, int y, int width);
+    // Whether a waiting bar lies in the cell at (row, col).
+    bool BarWaitsAt(int row, int col) const;
     // Forgets a waiting bar that lies in the cell at (row, col); true if
     // there was one.
     bool DropWaitingBarAt(int row, int col);
