@@ -336,14 +336,16 @@ int RepeatChar(TTerminal& t) {
         const int from = t.CursorCol;
         const int to = static_cast<int>(
             std::min<long long>(static_cast<long long>(from) + t.RepeatCount, t.ScreenCols));
-        const int row = t.CursorRow;
-        if (row >= 0 && row < t.ScreenRows) {
-            for (int c = std::max(from, 0); c < to; ++c) {
-                t.ScreenCells[row][c].Ch = static_cast<std::uint8_t>(t.CurrentByte);
-                t.ScreenCells[row][c].Blink = 0;
+        int first = from;
+        int last = to;
+        if (t.ClipToGrid(t.CursorRow, first, last)) {
+            for (int c = first; c < last; ++c) {
+                Cell& cell = t.ScreenCells[t.CursorRow][c];
+                cell.Ch = static_cast<std::uint8_t>(t.CurrentByte);
+                cell.Blink = 0;
             }
+            t.StampCells(t.CursorRow, first, last);
         }
-        t.StampCells(row, from, to);
         t.RepeatCount -= to - from;
         t.CursorCol = to;
     }

@@ -102,16 +102,20 @@ void TTerminal::BeginBlock() {
         XorBar(x, y, CellWidth);
         return;
     }
-    BarWaiting = true;
-    WaitingBarX = x;
-    WaitingBarY = y;
-    WaitingBarWidth = CellWidth;
+    LeaveBarWaiting(x, y);
 }
 
 void TTerminal::EndBlock() {
     DeferBar = false;
     Pictures.Flush();
     PlaceWaitingBar();
+}
+
+void TTerminal::LeaveBarWaiting(int x, int y) {
+    BarWaiting = true;
+    WaitingBarX = x;
+    WaitingBarY = y;
+    WaitingBarWidth = CellWidth;
 }
 
 bool TTerminal::BarWaitsAt(int row, int col) const {
@@ -141,10 +145,7 @@ void TTerminal::ShowCursor() {
     const int y = (CaretRow + 1) * CellHeight - 2;
     PlaceWaitingBar();
     if (DeferBar) {
-        BarWaiting = true;
-        WaitingBarX = x;
-        WaitingBarY = y;
-        WaitingBarWidth = CellWidth;
+        LeaveBarWaiting(x, y);
         return;
     }
     XorBar(x, y, CellWidth);

@@ -209,6 +209,8 @@ class TTerminal {
     int WaitingBarWidth = 0;
     // The bar's XOR at a place, straight onto the picture.
     void XorBar(int x, int y, int width);
+    // A bar of the cell's width left waiting at (x, y).
+    void LeaveBarWaiting(int x, int y);
     // Whether a waiting bar lies in the cell at (row, col).
     bool BarWaitsAt(int row, int col) const;
     // Forgets a waiting bar that lies in the cell at (row, col); true if
