@@ -13,8 +13,8 @@ inline void UseReferencePath(TOffscreenTerminal& term) {
         surface->SetReferenceText(true);
         surface->SetReferenceCopy(true);
     }
-    // Every cell drawn on both pictures as it comes.
-    term.Terminal.Pictures.AllowFollowing(false);
+    // Every change drawn on both pictures as it comes.
+    term.Terminal.UsePlainPath(true);
 }
 
 } // namespace lemnar::bench

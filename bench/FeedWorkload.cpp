@@ -1,5 +1,8 @@
 // Feeds one workload to an offscreen terminal once, for profilers:
-//   lemnar_bench_feed plain|colour|qnx-fullscreen [KiB] [reference]
+//   lemnar_bench_feed plain|colour|qnx-fullscreen [KiB] [reference|each-block|once]
+// "each-block" brings the pictures up to date after every 1024-byte block,
+// "once" only at the end; the default is what the program's window does
+// while a stream runs, once every 64 KiB.
 
 #include "bench/BenchSupport.h"
 #include "bench/Workloads.h"
@@ -19,7 +22,8 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const std::string name = argc > 1 ? argv[1] : "plain";
     const std::size_t kib = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 256;
-    const bool reference = argc > 3 && std::string(argv[3]) == "reference";
+    const std::string mode = argc > 3 ? argv[3] : "";
+    const bool reference = mode == "reference";
     TWorkload workload = TWorkload::Plain;
     if (name == NameOf(TWorkload::Colour))
         workload = TWorkload::Colour;
@@ -35,9 +39,15 @@ int main(int argc, char** argv) {
     TOffscreenTerminal term(options);
     if (reference)
         UseReferencePath(term);
-    term.Feed(bytes);
-    std::printf("%s: %zu bytes, cursor at %d,%d, window following cut short %llu times\n",
+    const std::size_t every = mode == "each-block" ? 1024
+                              : mode == "once"     ? bytes.size()
+                                                   : std::size_t{64} << 10;
+    for (std::size_t at = 0; at < bytes.size(); at += every) {
+        term.Feed(std::string_view(bytes).substr(at, every));
+        term.Terminal.Renderer.Update();
+    }
+    std::printf("%s: %zu bytes, cursor at %d,%d, pictures brought up to date %llu times\n",
                 NameOf(workload), bytes.size(), term.Terminal.CursorRow, term.Terminal.CursorCol,
-                term.Terminal.Pictures.EarlyEnds());
+                term.Terminal.Renderer.Updates());
     return 0;
 }

@@ -1,11 +1,15 @@
 #pragma once
-// A drawing surface and a terminal host without pixels, for the fuzz targets:
-// the surface keeps its pen, brush and font state and counts calls, and checks
-// that every colour it is given comes from one of the terminal's palettes.
+// A drawing surface and a terminal host for the fuzz targets. The surface has
+// real pixels but tiny cells (2 x 3 pixels, a made-up glyph per byte), so
+// whole pictures are cheap to draw and to compare; it keeps its pen, brush and
+// font state, and checks that every colour it is given comes from one of the
+// terminal's palettes.
 
 #include "terminal/Terminal.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace lemnar {
 
@@ -17,10 +21,18 @@ inline void FuzzCheck(bool ok) {
 
 class TFuzzSurface final : public TDrawSurface {
   public:
+    static constexpr int CellW = 2;
+    static constexpr int CellH = 3;
+
     int Width() const override { return W; }
     int Height() const override { return H; }
     void Resize(int width, int height) override {
-        FuzzCheck(width >= 0 && height >= 0);
+        FuzzCheck(width >= 0 && height >= 0 && width <= 4096 && height <= 4096);
+        std::vector<TColor> resized(static_cast<std::size_t>(width) * height, 0);
+        for (int y = 0; y < std::min(height, H); ++y)
+            for (int x = 0; x < std::min(width, W); ++x)
+                resized[static_cast<std::size_t>(y) * width + x] = At(x, y);
+        Pixels.swap(resized);
         W = width;
         H = height;
     }
@@ -40,35 +52,96 @@ class TFuzzSurface final : public TDrawSurface {
     TMixMode PenMode() const override { return Mode; }
     TColor FontColor() const override { return FontC; }
     TFontSpec Font() const override { return FontS; }
-    TTextMetrics TextMetrics() const override { return {8, 16}; }
+    TTextMetrics TextMetrics() const override { return {CellW, CellH}; }
 
-    void FillRect(int, int, int, int) override { ++Calls; }
-    void TextOut(int, int, const std::uint8_t* bytes, std::size_t n) override {
+    void FillRect(int x, int y, int w, int h) override {
+        for (int yy = std::max(y, 0); yy < std::min(y + h, H); ++yy)
+            for (int xx = std::max(x, 0); xx < std::min(x + w, W); ++xx)
+                At(xx, yy) = Brush;
+    }
+    void TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n) override {
         // A text command holds at most 78 characters; cells written in one
         // go lie in one row of the store.
         FuzzCheck(n <= static_cast<std::size_t>(StoreCols));
         for (std::size_t i = 0; i < n; ++i)
-            Sum += bytes[i];
-        ++Calls;
+            for (int cy = 0; cy < CellH; ++cy)
+                for (int cx = 0; cx < CellW; ++cx) {
+                    const int px = x + static_cast<int>(i) * CellW + cx;
+                    const int py = y + cy;
+                    if (px < 0 || py < 0 || px >= W || py >= H)
+                        continue;
+                    if (Ink(bytes[i], cx, cy))
+                        At(px, py) = FontC;
+                    else if (Style == TBrushStyle::Solid)
+                        At(px, py) = Brush;
+                }
     }
-    void MoveTo(int, int) override { ++Calls; }
-    void LineTo(int, int) override { ++Calls; }
-    void Rectangle(int, int, int, int) override { ++Calls; }
-    void CopyRect(int, int, int, int, const TDrawSurface&, int, int, TCopyMode) override {
-        ++Calls;
+    void MoveTo(int x, int y) override {
+        PenX = x;
+        PenY = y;
     }
-    // Without pixels, two pictures of one size are alike: the window may
-    // follow ScreenBitmap, and the fuzz targets go through that path too.
-    bool SamePicture(const TDrawSurface& other) override {
-        return other.Width() == W && other.Height() == H;
+    // Every pixel from the pen along the major axis, the end point left out.
+    void LineTo(int x, int y) override {
+        const long long dx = static_cast<long long>(x) - PenX;
+        const long long dy = static_cast<long long>(y) - PenY;
+        const long long steps = std::max(std::llabs(dx), std::llabs(dy));
+        for (long long i = 0; i < steps && i < 8192; ++i)
+            Plot(static_cast<int>(PenX + dx * i / steps), static_cast<int>(PenY + dy * i / steps),
+                 Pen);
+        PenX = x;
+        PenY = y;
     }
-    TColor Pixel(int, int) const override { return 0; }
+    void Rectangle(int left, int top, int right, int bottom) override {
+        for (int y = std::max(std::min(top, bottom), 0); y < std::min(std::max(top, bottom), H);
+             ++y)
+            for (int x = std::max(std::min(left, right), 0); x < std::min(std::max(left, right), W);
+                 ++x) {
+                const bool edge = y == std::min(top, bottom) || y == std::max(top, bottom) - 1 ||
+                                  x == std::min(left, right) || x == std::max(left, right) - 1;
+                if (edge || Style == TBrushStyle::Solid)
+                    Plot(x, y, edge ? Pen : Brush);
+            }
+    }
+    void CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src, int sx, int sy,
+                  TCopyMode mode) override {
+        const auto* from = dynamic_cast<const TFuzzSurface*>(&src);
+        FuzzCheck(from != nullptr);
+        // Through a copy of the source, which may be this surface.
+        const std::vector<TColor> source = from->Pixels;
+        for (int yy = 0; yy < h; ++yy)
+            for (int xx = 0; xx < w; ++xx) {
+                const int fx = sx + xx;
+                const int fy = sy + yy;
+                const int tx = dx + xx;
+                const int ty = dy + yy;
+                if (fx < 0 || fy < 0 || fx >= from->W || fy >= from->H || tx < 0 || ty < 0 ||
+                    tx >= W || ty >= H)
+                    continue;
+                const TColor c = source[static_cast<std::size_t>(fy) * from->W + fx];
+                At(tx, ty) = mode == TCopyMode::SrcXor ? At(tx, ty) ^ c : c;
+            }
+    }
+    TColor Pixel(int x, int y) const override {
+        return x < 0 || y < 0 || x >= W || y >= H ? 0 : Pixels[static_cast<std::size_t>(y) * W + x];
+    }
     bool SaveBmp(const std::string&) const override { return false; }
 
-    unsigned long Calls = 0;
-    unsigned Sum = 0; // keeps the text bytes read
+    bool SamePixels(const TFuzzSurface& other) const {
+        return W == other.W && H == other.H && Pixels == other.Pixels;
+    }
 
   private:
+    // Blank glyphs are all paper; the others a pattern of the byte.
+    static bool Ink(std::uint8_t b, int x, int y) {
+        return b != ' ' && ((b >> (x + CellW * y)) & 1) != 0;
+    }
+    TColor& At(int x, int y) { return Pixels[static_cast<std::size_t>(y) * W + x]; }
+    TColor At(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * W + x]; }
+    void Plot(int x, int y, TColor c) {
+        if (x < 0 || y < 0 || x >= W || y >= H)
+            return;
+        At(x, y) = Mode == TMixMode::Xor ? At(x, y) ^ c : c;
+    }
     static TColor Known(TColor c) {
         bool found = c == Rgb(0, 0, 0) || c == Rgb(255, 255, 255);
         for (int i = 0; i < 16 && !found; ++i)
@@ -78,17 +151,20 @@ class TFuzzSurface final : public TDrawSurface {
     }
 
     int W = 0, H = 0;
-    TColor Brush = 0, Pen = 0, FontC = 0;
+    std::vector<TColor> Pixels;
+    TColor Brush = 0, Pen = 0, FontC = Rgb(255, 255, 255);
     TBrushStyle Style = TBrushStyle::Solid;
     TMixMode Mode = TMixMode::Copy;
     int PenW = 1;
+    int PenX = 0, PenY = 0;
     TFontSpec FontS;
 };
 
-// The window: a client area of whole 8 x 16 cells and a beep counter.
+// The window: a client area of whole cells and a beep counter.
 class TFuzzHost final : public TTerminalHost {
   public:
-    TFuzzHost(int cols, int rows) : ClientW(cols * 8), ClientH(rows * 16) {}
+    TFuzzHost(int cols, int rows)
+        : ClientW(cols * TFuzzSurface::CellW), ClientH(rows * TFuzzSurface::CellH) {}
     int ClientWidth() const override { return ClientW; }
     int ClientHeight() const override { return ClientH; }
     void SetClientSize(int width, int height) override {

@@ -36,8 +36,15 @@ class TOffscreenTerminal final : public TTerminalHost {
     // Resizes the client area as a window resize would, and updates the metrics.
     void Resize(int clientWidth, int clientHeight);
 
-    const QImage& WindowImage() const { return WindowPicture.Image(); }
-    const QImage& BitmapImage() const { return BitmapPicture.Image(); }
+    // The pictures, brought up to date.
+    const QImage& WindowImage() {
+        Terminal.Renderer.Update();
+        return WindowPicture.Image();
+    }
+    const QImage& BitmapImage() {
+        Terminal.Renderer.Update();
+        return BitmapPicture.Image();
+    }
 
     TFontSpec Font;
     int ClientW = 0;

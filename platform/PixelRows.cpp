@@ -50,11 +50,6 @@ void XorRowsPlain(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptr
             dst[col] ^= src[col] & 0xFFFFFF;
 }
 
-void DeriveTagsPlain(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step) {
-    for (int i = 0; i < n; ++i, h += step)
-        tags[i] = StepTag(tags[i], h);
-}
-
 #if defined(LEMNAR_X86)
 
 __attribute__((target("avx2"))) void Glyph8Wide(QRgb* dst, std::ptrdiff_t stride,
@@ -106,33 +101,6 @@ __attribute__((target("avx2"))) void XorRowsWide(QRgb* dst, std::ptrdiff_t dstSt
     }
 }
 
-__attribute__((target("avx2"))) void DeriveTagsWide(std::uint64_t* tags, int n, std::uint64_t h,
-                                                    std::uint64_t step) {
-    // Lane values are worked out unsigned (wrapping) and only then reinterpreted.
-    const auto lane = [](std::uint64_t v) { return static_cast<long long>(v); };
-    __m256i hv = _mm256_set_epi64x(lane(h + 3 * step), lane(h + 2 * step), lane(h + step), lane(h));
-    const __m256i step4 = _mm256_set1_epi64x(lane(4 * step));
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        auto* at = reinterpret_cast<__m256i*>(tags + i);
-        const __m256i t = _mm256_loadu_si256(at);
-        const __m256i rotated = _mm256_or_si256(_mm256_slli_epi64(t, 23), _mm256_srli_epi64(t, 41));
-        const __m256i x = _mm256_add_epi64(rotated, hv);
-        _mm256_storeu_si256(at, _mm256_xor_si256(x, _mm256_srli_epi64(x, 31)));
-        hv = _mm256_add_epi64(hv, step4);
-    }
-    if (i < n) {
-        // The last one to three tags, through a lane mask.
-        const __m256i lanes = _mm256_set_epi64x(3, 2, 1, 0);
-        const __m256i mask = _mm256_cmpgt_epi64(_mm256_set1_epi64x(n - i), lanes);
-        auto* at = reinterpret_cast<long long*>(tags + i);
-        const __m256i t = _mm256_maskload_epi64(at, mask);
-        const __m256i rotated = _mm256_or_si256(_mm256_slli_epi64(t, 23), _mm256_srli_epi64(t, 41));
-        const __m256i x = _mm256_add_epi64(rotated, hv);
-        _mm256_maskstore_epi64(at, mask, _mm256_xor_si256(x, _mm256_srli_epi64(x, 31)));
-    }
-}
-
 bool HasWide() {
     static const bool has = __builtin_cpu_supports("avx2");
     return has;
@@ -146,7 +114,7 @@ bool HasWide() {
 
 #endif
 
-constexpr TKernels PlainKernels{Glyph8Plain, FillRowsPlain, XorRowsPlain, DeriveTagsPlain};
+constexpr TKernels PlainKernels{Glyph8Plain, FillRowsPlain, XorRowsPlain};
 
 } // namespace
 
@@ -155,7 +123,7 @@ TKernels Kernels = PlainKernels;
 bool UseWide(bool wanted) {
 #if defined(LEMNAR_X86)
     if (wanted && HasWide()) {
-        Kernels = TKernels{Glyph8Wide, FillRowsWide, XorRowsWide, DeriveTagsWide};
+        Kernels = TKernels{Glyph8Wide, FillRowsWide, XorRowsWide};
         return true;
     }
 #endif

@@ -1,24 +1,14 @@
 #pragma once
 // The inner loops of drawing: a glyph cell 8 pixels wide, the XOR of a short
-// span, the fill of a cell and the derivation of row tags. Each has a plain
+// span and the fill of a cell. Each has a plain
 // version for any x86-64 (SSE2) and a wider one (AVX2) taken when the
 // processor has it; both write the same bits.
 
 #include <QRgb>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 
 namespace lemnar::pixelrows {
-
-// The step a row's tag takes for an operation hashed to h: a bijection of
-// the tag with no short period, so drawing the same thing again and again
-// never brings a tag back (rotation with XOR or add alone does, after 64
-// steps).
-inline std::uint64_t StepTag(std::uint64_t tag, std::uint64_t h) {
-    const std::uint64_t x = std::rotl(tag, 23) + h;
-    return x ^ (x >> 31);
-}
 
 // The loops as function pointers, the plain or the wide set.
 struct TKernels {
@@ -33,8 +23,6 @@ struct TKernels {
     // colour bits only.
     void (*XorRows)(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,
                     int width, int rows);
-    // tags[i] = StepTag(tags[i], h + i * step) for i in [0, n).
-    void (*DeriveTags)(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step);
 };
 
 // The set in use: the wide one where the processor has AVX2.
@@ -50,9 +38,6 @@ inline void FillRows(QRgb* dst, std::ptrdiff_t stride, int width, int rows, QRgb
 inline void XorRows(QRgb* dst, std::ptrdiff_t dstStride, const QRgb* src, std::ptrdiff_t srcStride,
                     int width, int rows) {
     Kernels.XorRows(dst, dstStride, src, srcStride, width, rows);
-}
-inline void DeriveTags(std::uint64_t* tags, int n, std::uint64_t h, std::uint64_t step) {
-    Kernels.DeriveTags(tags, n, h, step);
 }
 
 // Forces the plain versions (false) or the wide ones where the processor has

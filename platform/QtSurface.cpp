@@ -7,11 +7,9 @@
 #include <QPen>
 #include <QSaveFile>
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <numeric>
-#include <typeinfo>
 #include <vector>
 
 #if defined(__linux__)
@@ -42,66 +40,6 @@ constexpr int StoreScreens = 4;
 bool RingStores = true;
 
 } // namespace
-
-// Each surface takes tags in large runs from one process-wide counter, so tags
-// are unique in the process without an atomic operation per drawing call.
-std::uint64_t TQtSurface::TakeTagRun() {
-    static std::atomic<std::uint64_t> next{1};
-    return next.fetch_add(TagRun, std::memory_order_relaxed);
-}
-
-namespace {
-
-// Operation kinds, hashed into the tags of the rows they change.
-constexpr std::uint64_t FillKind = 0x46494C4C00000000u;
-constexpr std::uint64_t SpanKind = 0x5350414E00000000u;
-constexpr std::uint64_t TextKind = 0x5445585400000000u;
-constexpr std::uint64_t CopyKind = 0x1F3C2A5B6D7E8F10u;
-constexpr std::uint64_t RowStep = 0x9E3779B97F4A7C15u;
-
-std::uint64_t Word(int v) {
-    return static_cast<std::uint32_t>(v);
-}
-
-} // namespace
-
-void TQtSurface::ResetDirtyRows() {
-    DirtyRows.assign(Tags.size(), 0);
-    DirtyFrom = NoDirtyRow;
-    DirtyTo = 0;
-}
-
-void TQtSurface::SettleTags() const {
-    if (DirtyFrom >= DirtyTo)
-        return;
-    const int height = DirtyTo;
-    int y = DirtyFrom;
-    DirtyFrom = NoDirtyRow;
-    DirtyTo = 0;
-    while (y < height) {
-        if (DirtyRows[y] == 0) {
-            ++y;
-            continue;
-        }
-        int end = y + 1;
-        while (end < height && DirtyRows[end] != 0)
-            ++end;
-        std::memset(DirtyRows.data() + y, 0, static_cast<std::size_t>(end - y));
-        Retag(y, end);
-        y = end;
-    }
-}
-
-void TQtSurface::DeriveTags(int y0, int y1, std::uint64_t h, int y) {
-    SettleTags();
-    if (y1 > y0)
-        pixelrows::DeriveTags(Tags.data() + y0, y1 - y0,
-                              h + static_cast<std::uint64_t>(y0 - y) * RowStep, RowStep);
-}
-
-std::uint64_t TQtSurface::FillTag(QRgb colour) const {
-    return MixTag(FillKind ^ (Word(Stride) << 24) ^ (colour & 0xFFFFFF));
-}
 
 namespace {
 
@@ -227,12 +165,9 @@ TQtSurface& TQtSurface::operator=(const TQtSurface& other) {
     ReferenceText = other.ReferenceText;
     ReferenceCopy = other.ReferenceCopy;
     Cache = other.Cache;
-    // Same pixels, same tags; new tags come from a run of this surface's own.
-    other.SettleTags();
-    Tags = other.Tags;
-    ResetDirtyRows();
-    NextTag = 0;
-    TagEnd = 0;
+    GlyphWidth = other.GlyphWidth;
+    GlyphHeight = other.GlyphHeight;
+    Rows = other.Rows;
     Stride = other.Stride;
     Top = 0;
     if (other.Store == nullptr) {
@@ -246,8 +181,8 @@ TQtSurface& TQtSurface::operator=(const TQtSurface& other) {
 }
 
 void TQtSurface::StoreCopyOf(const QRgb* pixels) {
-    auto own = std::make_shared<TStore>(Stride, static_cast<int>(Tags.size()));
-    std::memcpy(own->Base, pixels, sizeof(QRgb) * Stride * Tags.size());
+    auto own = std::make_shared<TStore>(Stride, Rows);
+    std::memcpy(own->Base, pixels, sizeof(QRgb) * Stride * Rows);
     Store = std::move(own);
     Top = 0;
     Rebuild();
@@ -261,7 +196,7 @@ bool TQtSurface::UseRingStores(bool wanted) {
 
 void TQtSurface::Rebuild() {
     Pixels = Store->Base + static_cast<std::ptrdiff_t>(Top) * Stride;
-    Picture = QImage(reinterpret_cast<uchar*>(Pixels), Stride, static_cast<int>(Tags.size()),
+    Picture = QImage(reinterpret_cast<uchar*>(Pixels), Stride, Rows,
                      static_cast<qsizetype>(Stride) * static_cast<qsizetype>(sizeof(QRgb)),
                      QImage::Format_RGB32, ReleaseStore, new std::shared_ptr<void>(Store));
 }
@@ -277,8 +212,7 @@ void TQtSurface::Resize(int width, int height) {
         Pixels = nullptr;
         Stride = 0;
         Top = 0;
-        Tags.clear();
-        ResetDirtyRows();
+        Rows = 0;
         return;
     }
     auto resized = std::make_shared<TStore>(width, height);
@@ -290,9 +224,7 @@ void TQtSurface::Resize(int width, int height) {
     Store = std::move(resized);
     Stride = width;
     Top = 0;
-    Tags.assign(static_cast<std::size_t>(height), 0);
-    ResetDirtyRows();
-    Retag(0, height);
+    Rows = height;
     Rebuild();
 }
 
@@ -304,7 +236,6 @@ void TQtSurface::BeginWrite() {
 }
 
 void TQtSurface::Slide(int k) {
-    SettleTags();
     const int height = Height();
     if (Store->Ring) {
         Top = (Top + k) % Store->Rows;
@@ -315,13 +246,10 @@ void TQtSurface::Slide(int k) {
         }
         Top += k;
     }
-    std::copy(Tags.begin() + k, Tags.end(), Tags.begin());
-    std::fill(Tags.end() - k, Tags.end(), 0);
     Rebuild();
 }
 
 void TQtSurface::MoveRows(int dstY, int srcY, int h) {
-    SettleTags();
     const int height = Height();
     const int k = srcY - dstY;
     if (dstY == 0 && k > 0 && srcY + h == height && 2 * k <= height) {
@@ -329,58 +257,11 @@ void TQtSurface::MoveRows(int dstY, int srcY, int h) {
         // bottom k rows, which the copy leaves as they were.
         Slide(k);
         std::memcpy(RowAt(height - k), RowAt(height - 2 * k), sizeof(QRgb) * Stride * k);
-        std::copy_n(Tags.begin() + (height - 2 * k), k, Tags.begin() + (height - k));
         return;
     }
     for (int i = 0; i < h; ++i) {
         const int row = k < 0 ? h - 1 - i : i;
         std::memmove(RowAt(dstY + row), RowAt(srcY + row), sizeof(QRgb) * Stride);
-        Tags[dstY + row] = Tags[srcY + row];
-    }
-}
-
-void TQtSurface::LineUpWith(const TQtSurface& src) {
-    // When the source has scrolled since this picture last took it, its
-    // first row is further down here. Rows filled whole with one colour share
-    // a tag, so a match of the first row alone can be a false lead: each
-    // candidate move is judged by how many rows it lines up.
-    const int height = Height();
-    const auto matches = [&](int k) {
-        int n = 0;
-        for (int i = 0; i + k < height; ++i)
-            n += Tags[i + k] == src.Tags[i] && src.Tags[i] != 0;
-        return n;
-    };
-    constexpr int MaxCandidates = 4;
-    int best = 0;
-    int bestMatches = matches(0);
-    int tried = 0;
-    for (int k = 1; k < height && tried < MaxCandidates; ++k) {
-        if (Tags[k] != src.Tags[0] || src.Tags[0] == 0)
-            continue;
-        ++tried;
-        const int n = matches(k);
-        if (n > bestMatches) {
-            best = k;
-            bestMatches = n;
-        }
-    }
-    if (best > 0)
-        Slide(best);
-}
-
-void TQtSurface::CopyRows(int dstY, const TQtSurface& src, int srcY, int h) {
-    SettleTags();
-    src.SettleTags();
-    const int height = Height();
-    if (dstY == 0 && srcY == 0 && h == height && h == src.Height() && Tags[0] != src.Tags[0])
-        LineUpWith(src);
-    for (int i = 0; i < h; ++i) {
-        const std::uint64_t tag = src.Tags[srcY + i];
-        if (Tags[dstY + i] == tag && tag != 0)
-            continue;
-        std::memcpy(RowAt(dstY + i), src.RowAt(srcY + i), sizeof(QRgb) * Stride);
-        Tags[dstY + i] = src.Tags[srcY + i];
     }
 }
 
@@ -405,21 +286,13 @@ void TQtSurface::FillRect(int x, int y, int w, int h) {
     BeginWrite();
     const QRgb colour = ToRgb(BrushRgb);
     pixelrows::FillRows(RowAt(y) + x, Stride, w, h, colour);
-    if (w == Stride) {
-        std::fill_n(Tags.begin() + y, h, FillTag(colour));
-        std::memset(DirtyRows.data() + y, 0, static_cast<std::size_t>(h));
-        return;
-    }
-    DeriveTags(y, y + h, MixTag(MixTag(SpanKind ^ (Word(x) << 32) ^ Word(w)) ^ (colour & 0xFFFFFF)),
-               y);
 }
 
 void TQtSurface::TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n) {
     if (n != 0 && Cache && GlyphWidth == 8 && !ReferenceText && x >= 0 && x <= Stride &&
         n <= static_cast<std::size_t>(Stride - x) / 8 && y >= 0 && y <= Height() - GlyphHeight)
         [[likely]] {
-        // Whole cells inside the picture, the usual case. Their rows take
-        // fresh tags when tags are next looked at.
+        // Whole cells 8 pixels wide inside the picture, the usual case.
         BeginWrite();
         QRgb* dst = RowAt(y) + x;
         const QRgb ink = ToRgb(FontRgb);
@@ -428,15 +301,11 @@ void TQtSurface::TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n)
         for (std::size_t i = 0; i < n; ++i, dst += 8)
             pixelrows::Glyph8(dst, Stride, Cache->WideMask(bytes[i]), GlyphHeight, ink, paper,
                               opaque);
-        std::memset(DirtyRows.data() + y, 1, static_cast<std::size_t>(GlyphHeight));
-        DirtyFrom = std::min(DirtyFrom, y);
-        DirtyTo = std::max(DirtyTo, y + GlyphHeight);
         return;
     }
     if (Pixels == nullptr || bytes == nullptr || n == 0)
         return;
-    TGlyphCache& glyphs = Glyphs();
-    const TTextMetrics cell = glyphs.Metrics();
+    const TTextMetrics cell = Glyphs().Metrics();
     const int y0 = std::max(y, 0);
     const int y1 = std::min<long long>(static_cast<long long>(y) + cell.Height, Height());
     if (y1 <= y0)
@@ -447,34 +316,6 @@ void TQtSurface::TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n)
     } else {
         TextOutMasks(x, y, bytes, n);
     }
-    // A row of text is decided by its row in the glyphs, the glyphs and
-    // where they start, the colours and whether the paper is painted.
-    const bool opaque = BrushFill == TBrushStyle::Solid;
-    const std::uint64_t salt =
-        (glyphs.Serial() << 40) ^ (Word(Stride) << 8) ^ (ReferenceText ? 1 : 0);
-    if (salt != TextSaltOf) {
-        TextSaltOf = salt;
-        TextSalt = MixTag(TextKind ^ salt);
-    }
-    // One byte, the usual case, goes into the first word; longer text is
-    // hashed 8 bytes at a time after it.
-    const std::uint64_t single = n == 1 ? (std::uint64_t{bytes[0]} << 8) | 2 : 0;
-    std::uint64_t h = MixTag(TextSalt ^ (Word(x) << 32) ^ single ^ (opaque ? 1 : 0));
-    if (n != 1) {
-        h = MixTag(h ^ n);
-        std::size_t i = 0;
-        for (; i + 8 <= n; i += 8) {
-            std::uint64_t chunk = 0;
-            std::memcpy(&chunk, bytes + i, 8);
-            h = MixTag(h ^ chunk);
-        }
-        std::uint64_t rest = 0;
-        for (; i < n; ++i)
-            rest = (rest << 8) | bytes[i];
-        h = MixTag(h ^ rest);
-    }
-    h = MixTag(h ^ (static_cast<std::uint64_t>(FontRgb) << 24) ^ (opaque ? BrushRgb : 0));
-    DeriveTags(y0, y1, h, y);
 }
 
 void TQtSurface::TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size_t n) {
@@ -578,11 +419,6 @@ void TQtSurface::LineTo(int x, int y) {
     if (first > last)
         return;
     BeginWrite();
-    // The rows the visited steps can reach.
-    const long long yFrom = std::min<long long>(from.y(), y);
-    const long long yTo = std::max<long long>(from.y(), y);
-    Retag(static_cast<int>(std::clamp<long long>(yFrom, 0, Height())),
-          static_cast<int>(std::clamp<long long>(yTo + 1, 0, Height())));
     const QRgb bits = PenRgb & 0xFFFFFF;
     const QRgb colour = ToRgb(PenRgb);
     for (long long i = first; i <= last; ++i) {
@@ -620,7 +456,6 @@ void TQtSurface::WideLineTo(int x, int y) {
         painter.drawLine(from - bounds.topLeft(), PenPos - bounds.topLeft());
     }
     BeginWrite();
-    Retag(bounds.top(), bounds.bottom() + 1);
     for (int row = 0; row < bounds.height(); ++row) {
         const QRgb* bits = Row(mask, row);
         QRgb* dst = RowAt(bounds.top() + row) + bounds.left();
@@ -648,7 +483,6 @@ void TQtSurface::Rectangle(int left, int top, int right, int bottom) {
     if (clipR <= clipL || y1 <= y0)
         return;
     BeginWrite();
-    Retag(y0, y1);
     for (int y = y0; y < y1; ++y) {
         if (y - t < pen || b - 1 - y < pen) {
             MixSpan(y, clipL, clipR, PenRgb);
@@ -667,8 +501,7 @@ void TQtSurface::Rectangle(int left, int top, int right, int bottom) {
 void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src, int sx, int sy,
                           TCopyMode mode) {
     // Surfaces of this class are read straight; another class pixel by pixel.
-    const auto* qtSource =
-        typeid(src) == typeid(TQtSurface) ? static_cast<const TQtSurface*>(&src) : nullptr;
+    const auto* qtSource = dynamic_cast<const TQtSurface*>(&src);
     // Clip the source to its picture, then the destination to this one,
     // moving both corners alike.
     int srcX = sx;
@@ -688,11 +521,6 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
 
     BeginWrite();
     if (qtSource != nullptr && qtSource != this) {
-        if (mode == TCopyMode::SrcCopy && !ReferenceCopy && dstX == 0 && srcX == 0 &&
-            w == Width() && w == srcWidth) {
-            CopyRows(dstY, *qtSource, srcY, h);
-            return;
-        }
         CopyFrom(dstX, dstY, w, h, *qtSource, srcX, srcY, mode);
         return;
     }
@@ -731,83 +559,31 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
                 dst[col] ^= s[col] & 0xFFFFFF;
         }
     }
-    Retag(dstY, dstY + h);
 }
 
 void TQtSurface::CopyFrom(int dstX, int dstY, int w, int h, const TQtSurface& src, int srcX,
                           int srcY, TCopyMode mode) {
-    SettleTags();
-    src.SettleTags();
     QRgb* dst = RowAt(dstY) + dstX;
     const QRgb* from = src.RowAt(srcY) + srcX;
-    if (mode == TCopyMode::SrcCopy) {
-        for (int row = 0; row < h; ++row, dst += Stride, from += src.Stride)
-            std::memcpy(dst, from, sizeof(QRgb) * w);
-    } else {
+    if (mode == TCopyMode::SrcXor) {
         pixelrows::XorRows(dst, Stride, from, src.Stride, w, h);
+        return;
     }
-    // Each row is its content before with a span replaced by, or XOR-ed with,
-    // a span of the source row, whose tag is a hash already: one mixing step
-    // ties it to where the spans lie. An XOR changes the tag by XOR too, so
-    // the same XOR twice gives the tag back. dstX, srcX and w are clipped, so
-    // never negative: bit 63 is free for the mode, and small spans pack into
-    // one word.
-    const std::uint64_t kind = CopyKind | (mode == TCopyMode::SrcXor ? std::uint64_t{1} << 63 : 0);
-    const std::uint64_t spans =
-        srcX < 0x10000 && w < 0x10000
-            ? kind ^ (Word(dstX) << 32) ^ (Word(srcX) << 16) ^ Word(w)
-            : MixTag(MixTag(MixTag(~kind ^ Word(dstX)) ^ Word(srcX)) ^ Word(w));
-    std::uint64_t lastSource = 0;
-    std::uint64_t hashed = 0;
-    for (int row = 0; row < h; ++row) {
-        const std::uint64_t srcTag = src.Tags[srcY + row];
-        std::uint64_t& tag = Tags[dstY + row];
-        if (srcTag == 0) {
-            Retag(dstY + row, dstY + row + 1);
-            continue;
-        }
-        if (row == 0 || srcTag != lastSource) {
-            lastSource = srcTag;
-            hashed = MixTag(spans ^ srcTag);
-        }
-        tag = mode == TCopyMode::SrcXor ? tag ^ hashed : pixelrows::StepTag(tag, hashed);
+    if (dstX == 0 && w == Stride && w == src.Stride) {
+        std::memcpy(dst, from, sizeof(QRgb) * Stride * static_cast<std::size_t>(h));
+        return;
     }
+    for (int row = 0; row < h; ++row, dst += Stride, from += src.Stride)
+        std::memcpy(dst, from, sizeof(QRgb) * w);
 }
 
-void TQtSurface::ScrollUpAndFill(int rows) {
-    const int height = Height();
-    if (ReferenceCopy || rows <= 0 || 2 * rows > height) {
-        TDrawSurface::ScrollUpAndFill(rows);
+void TQtSurface::ScrollUp(int rows) {
+    if (ReferenceCopy || rows <= 0 || rows >= Height()) {
+        TDrawSurface::ScrollUp(rows);
         return;
     }
     BeginWrite();
-    // The rows that come in are filled at once, so the copy never needs to
-    // put back what it would have left there.
     Slide(rows);
-    FillRect(0, height - rows, Stride, rows);
-}
-
-bool TQtSurface::SamePicture(const TDrawSurface& other) {
-    if (typeid(other) != typeid(TQtSurface))
-        return false;
-    const auto& q = static_cast<const TQtSurface&>(other);
-    if (&q == this)
-        return true;
-    if (q.Stride != Stride || q.Tags.size() != Tags.size())
-        return false;
-    SettleTags();
-    q.SettleTags();
-    for (std::size_t y = 0; y < Tags.size(); ++y) {
-        const std::uint64_t tag = q.Tags[y];
-        if (Tags[y] == tag && tag != 0)
-            continue;
-        const int row = static_cast<int>(y);
-        if (std::memcmp(RowAt(row), q.RowAt(row), sizeof(QRgb) * Stride) != 0)
-            return false;
-        // Equal pixels: the tag names this row as well.
-        Tags[y] = tag;
-    }
-    return true;
 }
 
 TColor TQtSurface::Pixel(int x, int y) const {

@@ -5,15 +5,8 @@
 //
 // Scrolling is cheap. The picture is a window onto a pixel store (a ring of
 // rows where the system allows, else a taller block), so a copy of the whole
-// width one band up moves the window instead of the pixels.
-// Every pixel row carries a 64-bit tag that names its content: a row copied
-// whole takes its source's tag; a fill, text or block copy gives each row it
-// touches a tag hashed from the row's tag before and everything that decides
-// the new pixels, so two pictures that are drawn alike (the window and
-// ScreenBitmap) keep equal tags on equal rows; other drawing gives fresh
-// tags. A copy of the whole width from another picture skips the rows whose
-// tags already match, and first moves its own window when that lines its
-// rows up with the source's. The QImage is always the current picture.
+// width one band up moves the window instead of the pixels. The QImage is
+// always the current picture.
 
 #include "platform/GlyphCache.h"
 #include "terminal/DrawSurface.h"
@@ -22,9 +15,7 @@
 #include <QPoint>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <memory>
-#include <vector>
 
 namespace lemnar {
 
@@ -55,7 +46,7 @@ class TQtSurface : public TDrawSurface {
     static bool UseRingStores(bool wanted);
 
     int Width() const override { return Stride; }
-    int Height() const override { return static_cast<int>(Tags.size()); }
+    int Height() const override { return Rows; }
     void Resize(int width, int height) override;
 
     void SetBrushColor(TColor c) override { BrushRgb = c & 0xFFFFFF; }
@@ -88,12 +79,8 @@ class TQtSurface : public TDrawSurface {
     void CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src, int sx, int sy,
                   TCopyMode mode) override;
 
-    // Moves the window through the pixel store and fills the new rows.
-    void ScrollUpAndFill(int rows) override;
-
-    // Rows whose tags differ are compared pixel by pixel, and take the
-    // other's tag when they are the same.
-    bool SamePicture(const TDrawSurface& other) override;
+    // Moves the window through the pixel store.
+    void ScrollUp(int rows) override;
 
     // Black outside the picture.
     TColor Pixel(int x, int y) const override;
@@ -106,54 +93,14 @@ class TQtSurface : public TDrawSurface {
     // Called before any pixel is written: a picture that someone holds a copy
     // of moves to a store of its own first, so the copy stays a snapshot.
     void BeginWrite();
-    // Rows [y0, y1) were changed by an operation that leaves each of them a
-    // function of its content before, of h (a hash of the operation and of
-    // all that decides its pixels) and of the row's distance from y.
-    void DeriveTags(int y0, int y1, std::uint64_t h, int y);
-    // Gives the rows drawn on by single glyph cells fresh tags. Called first
-    // by everything that looks at tags.
-    void SettleTags() const;
-    // No row marked; the marks sized for the picture's rows.
-    void ResetDirtyRows();
-    // Gives rows [y0, y1) tags no other row has: they were written in a way
-    // the tags do not follow. 0 marks a row whose content is unknown.
-    void Retag(int y0, int y1) const {
-        const int n = y1 - y0;
-        if (n <= 0)
-            return;
-        if (TagEnd - NextTag < static_cast<std::uint64_t>(n)) {
-            NextTag = TakeTagRun();
-            TagEnd = NextTag + TagRun;
-        }
-        for (int i = 0; i < n; ++i)
-            Tags[y0 + i] = MixTag(NextTag + static_cast<std::uint64_t>(i));
-        NextTag += static_cast<std::uint64_t>(n);
-    }
-    // A bijection that spreads every input bit over the whole word.
-    static constexpr std::uint64_t MixTag(std::uint64_t x) {
-        x ^= x >> 30;
-        x *= 0xBF58476D1CE4E5B9u;
-        x ^= x >> 27;
-        x *= 0x94D049BB133111EBu;
-        return x ^ (x >> 31);
-    }
-    static constexpr std::uint64_t TagRun = std::uint64_t{1} << 24;
-    static std::uint64_t TakeTagRun();
-    // The tag of every row filled whole with one colour.
-    std::uint64_t FillTag(QRgb colour) const;
     // Moves the picture to a store of its own holding a copy of pixels (the
     // picture's size), its window at the store's start.
     void StoreCopyOf(const QRgb* pixels);
     // Points Picture at the rows from Top on, in a store of capacity rows.
     void Rebuild();
     // Moves the picture's window down by k rows of the store; the last k
-    // rows of the picture are left undefined and untagged.
+    // rows of the picture are left undefined.
     void Slide(int k);
-    // Moves the window down the store so that as many rows as can be line
-    // up with the same rows of src.
-    void LineUpWith(const TQtSurface& src);
-    // A copy of the whole width between surfaces of the same width.
-    void CopyRows(int dstY, const TQtSurface& src, int srcY, int h);
     // A block copy from another surface of this class, both areas clipped.
     void CopyFrom(int dstX, int dstY, int w, int h, const TQtSurface& src, int srcX, int srcY,
                   TCopyMode mode);
@@ -178,17 +125,7 @@ class TQtSurface : public TDrawSurface {
     QRgb* Pixels = nullptr; // row 0 of the picture inside Store
     int Stride = 0;         // pixels per row
     int Top = 0;            // store row of picture row 0
-    // Tags are bookkeeping, settled lazily even where the picture is read.
-    mutable std::vector<std::uint64_t> Tags;
-    mutable std::uint64_t NextTag = 0;
-    mutable std::uint64_t TagEnd = 0;
-    // Rows a single glyph cell was drawn on since tags were last settled
-    // (all within [DirtyFrom, DirtyTo)): they take fresh tags then, so a run
-    // of cells costs no tag work each.
-    mutable std::vector<std::uint8_t> DirtyRows;
-    static constexpr int NoDirtyRow = std::numeric_limits<int>::max();
-    mutable int DirtyFrom = NoDirtyRow;
-    mutable int DirtyTo = 0;
+    int Rows = 0;
     TColor BrushRgb = 0;
     TBrushStyle BrushFill = TBrushStyle::Solid;
     TColor PenRgb = 0;
@@ -202,9 +139,6 @@ class TQtSurface : public TDrawSurface {
     mutable std::shared_ptr<TGlyphCache> Cache;
     mutable int GlyphWidth = 0; // the cache's cell, once loaded
     mutable int GlyphHeight = 0;
-    // The part of a text hash that stays while the glyphs and the width do.
-    std::uint64_t TextSaltOf = ~std::uint64_t{0};
-    std::uint64_t TextSalt = 0;
 };
 
 } // namespace lemnar

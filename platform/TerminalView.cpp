@@ -37,6 +37,8 @@ void TTerminalView::PictureChanged() {
 }
 
 void TTerminalView::paintEvent(QPaintEvent* event) {
+    if (BeforePaint)
+        BeforePaint();
     QPainter painter(this);
     // The picture where it reaches, black around it: every pixel once.
     const QRect shown = event->rect() & Picture.rect();

@@ -1,6 +1,7 @@
 #pragma once
-// The widget of the terminal area: it shows the window's own picture and
-// reports resizes and uncovering to its owner.
+// The widget of the terminal area: it shows the window's own picture,
+// brought up to date just before each paint, and reports resizes and
+// uncovering to its owner.
 
 #include <QImage>
 #include <QTimer>
@@ -19,6 +20,8 @@ class TTerminalView : public QWidget {
     void PictureChanged();
     static constexpr int FrameMs = 16;
 
+    // Called before each paint: brings the picture up to date.
+    std::function<void()> BeforePaint;
     // Called when the widget has been resized (the window's client area).
     std::function<void()> OnResize;
     // Called when the window has been exposed again and must be repainted from

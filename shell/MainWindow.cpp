@@ -40,6 +40,7 @@ TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, 
                    Qt::WindowCloseButtonHint);
     View = new TTerminalView(WindowPicture.Image(), this);
     setCentralWidget(View);
+    View->BeforePaint = [this] { Terminal.Renderer.Update(); };
     View->OnResize = [this] { FormResize(); };
     View->OnExpose = [this] { FormPaint(); };
 

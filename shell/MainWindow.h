@@ -100,6 +100,16 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     TQtSurface CursorPicture;
     TTerminal Terminal;
     TTerminalView* View = nullptr;
+    // The pictures brought up to date: as the window shows them, and as a
+    // capture saves them.
+    const QImage& WindowImage() {
+        Terminal.Renderer.Update();
+        return WindowPicture.Image();
+    }
+    const QImage& ScreenBitmapImage() {
+        Terminal.Renderer.Update();
+        return ScreenBitmapPicture.Image();
+    }
 
     // The shell's state.
     TShellState ShellState;

@@ -102,9 +102,9 @@ bool BufferIs(const TTerminal& t, const char* command) {
 
 // &G0~: command mode off, both pictures black, write position home. The caret
 // stays where it was and the bar stays off.
-void SwitchOffCommandMode(TTerminal& t) {
+void SwitchOffCommandMode(TTerminal& t, TDrawSurface& window, TDrawSurface& bitmap) {
     t.CommandMode = 0;
-    for (TDrawSurface* s : {&t.Window, &t.ScreenBitmap}) {
+    for (TDrawSurface* s : {&window, &bitmap}) {
         s->SetBrushColor(Black);
         s->SetBrushStyle(TBrushStyle::Solid);
         s->SetFontColor(White);
@@ -123,16 +123,16 @@ void SetPoint(TTerminal& t, int& x, int& y) {
 
 // &Cvvvvvv~: 16..31 select colour v - 16 in XOR, anything else colour v in
 // copy. Values from 32 up wrap round the 16 palette entries.
-void SetDrawColor(TTerminal& t) {
+void SetDrawColor(TTerminal& t, TDrawSurface& window, TDrawSurface& bitmap) {
     unsigned value = t.LastColorValue;
     ReadField(t, 2, ColorFieldSize, value);
     t.LastColorValue = value;
     const bool xorMix = value >= XorColorFirst && value <= XorColorLast;
     t.DrawColor = static_cast<int>((xorMix ? value - XorColorFirst : value) & PaletteMask);
-    for (TDrawSurface* s : {&t.Window, &t.ScreenBitmap})
+    for (TDrawSurface* s : {&window, &bitmap})
         s->SetPenMode(xorMix ? TMixMode::Xor : TMixMode::Copy);
     const TColor color = GraphicsPalette[t.DrawColor];
-    for (TDrawSurface* s : {&t.Window, &t.ScreenBitmap}) {
+    for (TDrawSurface* s : {&window, &bitmap}) {
         s->SetPenColor(color);
         s->SetBrushColor(color);
     }
@@ -141,8 +141,8 @@ void SetDrawColor(TTerminal& t) {
 
 // &T...~: the text up to the first '~', transparent, in the drawing colour,
 // its top-left corner 2 pixels left of and 4 above the first point.
-void DrawText(TTerminal& t) {
-    for (TDrawSurface* s : {&t.Window, &t.ScreenBitmap}) {
+void DrawText(TTerminal& t, TDrawSurface& window, TDrawSurface& bitmap) {
+    for (TDrawSurface* s : {&window, &bitmap}) {
         s->SetBrushStyle(TBrushStyle::Clear);
         s->SetFontColor(GraphicsPalette[t.DrawColor]);
     }
@@ -152,8 +152,8 @@ void DrawText(TTerminal& t) {
     while (t.CommandScratch[length] != 0 && t.CommandScratch[length] != '~')
         ++length;
     const auto* text = reinterpret_cast<const std::uint8_t*>(t.CommandScratch);
-    t.Window.TextOut(t.FromX - 2, t.FromY - 4, text, length);
-    t.ScreenBitmap.TextOut(t.FromX - 2, t.FromY - 4, text, length);
+    window.TextOut(t.FromX - 2, t.FromY - 4, text, length);
+    bitmap.TextOut(t.FromX - 2, t.FromY - 4, text, length);
     std::memset(t.CommandScratch, 0, CommandBufferSize);
     std::memset(t.CommandBuffer, 0, CommandBufferSize);
 }
@@ -169,37 +169,40 @@ void TTerminal::ExecuteCommand() {
     if (CommandBuffer[0] == Esc)
         CommandBuffer[0] = '_';
 
+    // The cells recorded before this command go on the pictures first.
+    TDrawSurface& window = Renderer.Draw(TPicture::Window);
+    TDrawSurface& bitmap = Renderer.Draw(TPicture::ScreenBitmap);
     if (BufferIs(*this, SwitchOn))
         CommandMode = 1;
     if (BufferIs(*this, SwitchOff))
-        SwitchOffCommandMode(*this);
+        SwitchOffCommandMode(*this, window, bitmap);
     if (IsFixedCommand(*this, 'A'))
         SetPoint(*this, FromX, FromY);
     if (IsFixedCommand(*this, 'B'))
         SetPoint(*this, ToX, ToY);
     if (IsFixedCommand(*this, 'C'))
-        SetDrawColor(*this);
+        SetDrawColor(*this, window, bitmap);
     if (BufferIs(*this, LineCommand)) {
-        for (TDrawSurface* s : {&ScreenBitmap, &Window}) {
+        for (TDrawSurface* s : {&bitmap, &window}) {
             s->MoveTo(FromX, FromY);
             s->LineTo(ToX, ToY);
         }
     }
     // A line one pixel long paints exactly the first point.
     if (BufferIs(*this, PointCommand)) {
-        for (TDrawSurface* s : {&ScreenBitmap, &Window}) {
+        for (TDrawSurface* s : {&bitmap, &window}) {
             s->MoveTo(FromX, FromY);
             s->LineTo(FromX + 1, FromY);
         }
     }
     if (BufferIs(*this, BoxCommand)) {
-        Window.Rectangle(FromX, FromY, ToX, ToY);
-        ScreenBitmap.Rectangle(FromX, FromY, ToX, ToY);
+        window.Rectangle(FromX, FromY, ToX, ToY);
+        bitmap.Rectangle(FromX, FromY, ToX, ToY);
     }
     if (CommandBuffer[1] == 'T')
-        DrawText(*this);
-    Window.SetBrushStyle(TBrushStyle::Solid);
-    ScreenBitmap.SetBrushStyle(TBrushStyle::Solid);
+        DrawText(*this, window, bitmap);
+    window.SetBrushStyle(TBrushStyle::Solid);
+    bitmap.SetBrushStyle(TBrushStyle::Solid);
 }
 
 } // namespace lemnar

@@ -40,17 +40,6 @@ constexpr char SwitchOff[] = "&G0~";
 void TTerminal::TelnetDataAvailable(const std::uint8_t* data, std::size_t n) {
     if (LogEnabled == 1)
         LogBlock(data, n);
-    // The cursor bar may wait and the window may follow ScreenBitmap while
-    // the block is taken; when the block is done both pictures are exactly
-    // as if every call had been drawn at once.
-    struct TBlock {
-        TTerminal& T;
-        explicit TBlock(TTerminal& t) : T(t) { T.BeginBlock(); }
-        ~TBlock() { T.EndBlock(); }
-        TBlock(const TBlock&) = delete;
-        TBlock& operator=(const TBlock&) = delete;
-    } block(*this);
-
     // Blocks from the network are at most RecvBlockSize bytes; a longer one is
     // taken in pieces so RecvText never overflows. A NUL that survives the
     // filter ends the whole block.
@@ -114,32 +103,25 @@ void TTerminal::DispatchByte(char c) {
         CollectCommandByte(c);
         return;
     }
-    // An ANSI sequence may end without consuming its byte; the byte is then
-    // handled once more from the start. The interpreter has set EscState to
-    // ground by then, so the second pass always ends the loop.
-    for (int pass = 0; pass < 2; ++pass) {
-        if (EscState == EscGround && IsDispatchedControl(c, TerminalType)) {
-            EscState = EscControl;
-            if (!Interpret())
-                return;
-            // A control character the interpreter left is written as a
-            // character.
-            EscState = EscGround;
-        }
-        if (c == Esc) {
-            HideCursor();
-            EscState = EscAfterEsc;
-            return;
-        }
-        if (EscState != EscGround && EscState != EscControl) {
-            if (Interpret())
-                continue;
-            return;
-        }
-        PutChar(c);
+    // ESC starts a new sequence in any state.
+    if (c == Esc) {
+        HideCursor();
+        EscState = EscAfterEsc;
         return;
     }
-    EscState = EscGround;
+    // An ANSI sequence may end without consuming its byte: the interpreter
+    // has then set EscState to ground, and the byte is taken from the start.
+    if (EscState != EscGround && EscState != EscControl && !Interpret())
+        return;
+    if (EscState == EscGround && IsDispatchedControl(c, TerminalType)) {
+        EscState = EscControl;
+        if (!Interpret())
+            return;
+        // A control character the interpreter left is written as a
+        // character.
+        EscState = EscGround;
+    }
+    PutChar(c);
 }
 
 bool TTerminal::Interpret() {

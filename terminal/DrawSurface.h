@@ -78,23 +78,12 @@ class TDrawSurface {
     virtual void CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src, int sx, int sy,
                           TCopyMode mode) = 0;
 
-    // Moves the whole picture up by `rows` and fills the strip that comes in
-    // at the bottom with the brush colour: the same pixels as a CopyRect of the
-    // picture onto itself `rows` higher followed by a FillRect of the strip,
-    // which is what it does unless a surface knows a quicker way.
-    virtual void ScrollUpAndFill(int rows) {
-        const int w = Width();
-        const int h = Height();
-        CopyRect(0, 0, w, h - rows, *this, 0, rows, TCopyMode::SrcCopy);
-        FillRect(0, h - rows, w, rows);
-    }
-
-    // true when this picture and other are the same size and every pixel is
-    // the same; false also when that cannot be told cheaply. A surface may
-    // note what it finds, so the next question or copy is quicker.
-    virtual bool SamePicture(const TDrawSurface& other) {
-        (void)other;
-        return false;
+    // Moves the whole picture up by `rows` (0 < rows < Height()). The rows
+    // that come in at the bottom hold whatever the surface has at hand: the
+    // caller paints them. By default a copy of the picture onto itself, which
+    // leaves them as they were.
+    virtual void ScrollUp(int rows) {
+        CopyRect(0, 0, Width(), Height() - rows, *this, 0, rows, TCopyMode::SrcCopy);
     }
 
     virtual TColor Pixel(int x, int y) const = 0;

@@ -128,17 +128,6 @@ void DeleteChar(TTerminal& t) {
     Blank(t, row, t.ScreenCols - 1);
 }
 
-// Moves the picture of rows [first, last] one row down (by = 1) or up
-// (by = -1) on ScreenBitmap, then brings the window up to date from it. The
-// cursor bar is off here: ESC has hidden it.
-void MoveRowPictures(TTerminal& t, int first, int last, int by) {
-    if (first > last)
-        return;
-    const int h = t.CellHeight;
-    t.Pictures.MoveRows((first + by) * h, first * h, (last - first + 1) * h,
-                        std::min(first, first + by) * h, (last - first + 2) * h);
-}
-
 void ClearRow(TTerminal& t, int row) {
     t.ClearCells(row, 0, t.ScreenCols);
 }
@@ -148,9 +137,7 @@ void ClearRow(TTerminal& t, int row) {
 void InsertLine(TTerminal& t, int row) {
     if (row < 0 || row >= t.ScreenRows)
         return;
-    for (int r = t.ScreenRows - 2; r >= row; --r)
-        std::copy_n(t.ScreenCells[r], t.ScreenCols, t.ScreenCells[r + 1]);
-    MoveRowPictures(t, row, t.ScreenRows - 2, 1);
+    t.MoveRows(row, t.ScreenRows - 2, 1);
     ClearRow(t, row);
 }
 
@@ -159,9 +146,7 @@ void InsertLine(TTerminal& t, int row) {
 void DeleteLine(TTerminal& t, int row) {
     if (row < 0 || row >= t.ScreenRows)
         return;
-    for (int r = row + 1; r < t.ScreenRows; ++r)
-        std::copy_n(t.ScreenCells[r], t.ScreenCols, t.ScreenCells[r - 1]);
-    MoveRowPictures(t, row + 1, t.ScreenRows - 1, -1);
+    t.MoveRows(row + 1, t.ScreenRows - 1, -1);
     ClearRow(t, t.ScreenRows - 1);
 }
 

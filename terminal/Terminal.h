@@ -1,12 +1,14 @@
 #pragma once
-// The terminal: the character grid and its two pictures, the dispatcher of
-// received bytes, the three interpreters and the command channel. One object
-// holds the whole screen state under the names the rest of the program uses;
-// it draws only through TDrawSurface and asks its host for the window's size,
-// font metrics and the alert beep.
+// The terminal: the character grid, the dispatcher of received bytes, the
+// three interpreters and the command channel. One object holds the whole
+// screen state under the names the rest of the program uses. It records what
+// changed (Damage) and never draws a cell itself: its Renderer brings the two
+// pictures up to date when something looks at them. It asks its host for the
+// window's size, font metrics and the alert beep.
 
 #include "terminal/DrawSurface.h"
-#include "terminal/Pictures.h"
+#include "terminal/Renderer.h"
+#include "terminal/ScreenDamage.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -21,8 +23,6 @@ struct Cell {
 };
 static_assert(sizeof(Cell) == 4);
 
-constexpr int StoreRows = 80;
-constexpr int StoreCols = 160;
 constexpr int RecvBlockSize = 1024;
 constexpr int CommandBufferSize = 82; // 81 command bytes and the terminator
 
@@ -74,23 +74,25 @@ class TTerminal {
     void FormPaint();
     void ShowCursor();
     void HideCursor();
+    // The cell is drawn on both pictures from its content.
     void DrawCell(int row, int col);
     // The colours and attributes that StampCell gives a cell, not drawn.
     void StampAttributes(Cell& cell, std::uint8_t f, std::uint8_t b) const;
     void StampCell(int row, int col, std::uint8_t f, std::uint8_t b);
     // StampCell in the text colours on the cells [colFrom, colTo) of a row,
-    // those outside the grid left out; drawn in one piece where glyphs fill
-    // their cells.
+    // those outside the grid left out.
     void StampCells(int row, int colFrom, int colTo);
     void ClearCell(int row, int col);
     // ClearCell on the cells [colFrom, colTo) of a row, those outside the
     // grid left out.
     void ClearCells(int row, int colFrom, int colTo);
     void PutChar(char c);
-    // PutChar for each of n bytes in turn; a run along one row in one set of
-    // colours is drawn in one piece.
+    // PutChar for each of n bytes in turn.
     void PutText(const char* bytes, int n);
     void ScrollUp();
+    // Rows [first, last] of the grid move one row down (by 1) or up (by -1),
+    // cells and pictures; the rows they leave keep their old content.
+    void MoveRows(int first, int last, int by);
     // The screen reset of a user disconnect: blanks in 7 on 0, both pictures
     // filled with the brush the last cell left, positions home, cursor shown.
     void ResetAfterDisconnect();
@@ -100,6 +102,10 @@ class TTerminal {
     bool InGrid(int row, int col) const {
         return row >= 0 && row < ScreenRows && col >= 0 && col < ScreenCols;
     }
+
+    // The pictures, brought up to date: to read, or to draw on directly.
+    const TDrawSurface& Window() { return Renderer.Look(TPicture::Window); }
+    const TDrawSurface& ScreenBitmap() { return Renderer.Look(TPicture::ScreenBitmap); }
 
     // --- Control characters and the command switch, shared by the interpreters
     // LF: next row, scrolling on the bottom row; the column stays.
@@ -179,47 +185,28 @@ class TTerminal {
     unsigned LastColorValue = 0; // the colour command's value when its field has no number
     char CommandScratch[CommandBufferSize] = {};
 
-    // True when an opaque glyph covers exactly one cell on both pictures, so
-    // the glyph's own background is the cell's fill.
-    bool GlyphFillsCell = false;
-
     TTerminalHost& Host;
-    // The window picture and ScreenBitmap as the terminal draws on them:
-    // inside a block the window may follow ScreenBitmap, and a cursor bar
-    // left waiting is put in place before anything else touches the window.
-    TPictures Pictures;
-    TDrawSurface& Window = Pictures.WindowSide;
-    TDrawSurface& ScreenBitmap = Pictures.BitmapSide;
-    TDrawSurface& CursorBitmap;
+    // What changed since the pictures were last brought up to date.
+    TScreenDamage Damage;
+    TRenderer Renderer;
 
-    // XORs in a cursor bar that is waiting, if any.
-    void PlaceWaitingBar();
-    bool BarIsWaiting() const { return BarWaiting; }
+    // true: every character goes through PutChar and every cell is stamped
+    // and cleared alone, and the renderer draws each change at once: the
+    // plain path, for tests and benchmarks that hold the usual one to it.
+    void UsePlainPath(bool on);
+    bool PlainPath() const { return Plain; }
 
   private:
-    // Inside a received block a shown bar waits (BarWaiting) at its place
-    // instead of being XOR-ed in: the next character drawn on its cell or the
-    // next hide takes it away again at no cost, and anything else that
-    // touches the window picture puts it in place first. At the end of the
-    // block it is put in place.
-    bool DeferBar = false;
-    bool BarWaiting = false;
-    int WaitingBarX = 0;
-    int WaitingBarY = 0;
-    int WaitingBarWidth = 0;
-    // The bar's XOR at a place, straight onto the picture.
-    void XorBar(int x, int y, int width);
-    // A bar of the cell's width left waiting at (x, y).
-    void LeaveBarWaiting(int x, int y);
-    // Whether a waiting bar lies in the cell at (row, col).
-    bool BarWaitsAt(int row, int col) const;
-    // Forgets a waiting bar that lies in the cell at (row, col); true if
-    // there was one.
-    bool DropWaitingBarAt(int row, int col);
-    // The start and the end of a received block: the bar waits, and the
-    // window may follow ScreenBitmap, in between.
-    void BeginBlock();
-    void EndBlock();
+    bool Plain = false;
+
+    // After each recorded change on the plain path: draw it now.
+    void Changed() {
+        if (Plain) [[unlikely]]
+            Renderer.Update();
+    }
+    void BarAt(int row, int col);
+    // Marks cells [colFrom, colTo) of a row, inside the grid, for drawing.
+    void Damaged(int row, int colFrom, int colTo, const Cell& last);
 
     void DispatchByte(char c);
     // The interpreter of the terminal type. true: the byte was not consumed.

@@ -138,10 +138,10 @@ TDemoServerProcess* TDemoSessionTest::Server = nullptr;
 
 // Every blank cell is painted in its background colour on ScreenBitmap, and the
 // window shows the same picture except for the cursor bar's cell.
-void ExpectPicturesMatchCells(const TMainWindow& window) {
+void ExpectPicturesMatchCells(TMainWindow& window) {
     const TTerminal& t = window.Terminal;
-    const QImage& bitmap = window.ScreenBitmapPicture.Image();
-    const QImage& shown = window.WindowPicture.Image();
+    const QImage& bitmap = window.ScreenBitmapImage();
+    const QImage& shown = window.WindowImage();
     ASSERT_GE(bitmap.width(), t.ScreenCols * t.CellWidth);
     ASSERT_GE(bitmap.height(), t.ScreenRows * t.CellHeight);
     ASSERT_EQ(shown.size(), bitmap.size());
@@ -197,7 +197,7 @@ TEST_P(TDemoSessionTest, ScriptLoginPagesResizeAndQuit) {
         SCOPED_TRACE("menu");
         ExpectPicturesMatchCells(*Window);
     }
-    const QImage& bitmap = Window->ScreenBitmapPicture.Image();
+    const QImage& bitmap = Window->ScreenBitmapImage();
     EXPECT_GT(bitmap.width() * bitmap.height() -
                   CountColor(bitmap, 0, 0, bitmap.width(), bitmap.height(), TextPalette[0]),
               bitmap.width() * bitmap.height() / (GetParam().Colours ? 2 : 100))

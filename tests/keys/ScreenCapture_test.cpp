@@ -48,10 +48,9 @@ class ScreenCaptureTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(Session.Ready());
         SetField(Main().ShellState.SaveDir, Session.Dir.Path().string() + "/");
-        const QImage blank = Main().ScreenBitmapPicture.Image().copy();
+        const QImage blank = Main().ScreenBitmapImage().copy();
         Session.Server.Send("Lemnar \x1B@?1capture"); // ESC @ ? 1: white on blue
-        ASSERT_TRUE(
-            Session.WaitFor([&] { return Main().ScreenBitmapPicture.Image() != blank; }, 3s));
+        ASSERT_TRUE(Session.WaitFor([&] { return Main().ScreenBitmapImage() != blank; }, 3s));
         Session.Settle();
     }
     TMainWindow& Main() { return *Session.Main; }
@@ -72,7 +71,7 @@ TEST_F(ScreenCaptureTest, PrintScreenSavesTheScreenPictureUnderTheTimeName) {
 
     const QImage saved(QString::fromStdString(files[0].string()));
     ASSERT_FALSE(saved.isNull());
-    const QImage shown = Main().ScreenBitmapPicture.Image().convertToFormat(QImage::Format_RGB32);
+    const QImage shown = Main().ScreenBitmapImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(saved.size(), shown.size());
     const QImage savedRgb = saved.convertToFormat(QImage::Format_RGB32);
     int differing = 0;

@@ -1,14 +1,18 @@
-// The fast drawing path against the plain one: glyphs from the wide masks
-// against QPainter, block copies through the row bookkeeping (window moves,
-// skipped rows) against moving every pixel. Both must leave the same pixels in
-// both pictures and the same cells, at every point of a stream.
+// The renderer against the plain path. A terminal on the plain path draws
+// every change at once, each cell alone as a fill and a glyph painted with
+// QPainter, every block copy moving every pixel: the drawing order the
+// program's pictures must match. The usual terminal records what changed and
+// draws when its pictures are looked at, in runs, with the wide glyph masks
+// and the pixel stores' window moves. Looked at after any block, both
+// pictures, the cells, the state and the surfaces' colours are the same.
 
-#include "SameTerminal.h"
+#include "Streams.h"
 #include "bench/Workloads.h"
 #include "platform/OffscreenTerminal.h"
 #include "platform/PixelRows.h"
 #include "platform/QtSurface.h"
 #include "support/Random.h"
+#include "support/SameTerminal.h"
 
 #include <gtest/gtest.h>
 
@@ -32,15 +36,17 @@ void UseReference(TQtSurface& s) {
     s.SetReferenceCopy(true);
 }
 
-std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool reference) {
+std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool plain, int cols = 80,
+                                                 int rows = 25) {
     TOffscreenTerminal::TOptions options;
     options.TerminalType = type;
+    options.Cols = cols;
+    options.Rows = rows;
     auto term = std::make_unique<TOffscreenTerminal>(options);
-    if (reference) {
+    if (plain) {
         UseReference(term->WindowPicture);
         UseReference(term->BitmapPicture);
-        // And every cell drawn on both pictures as it comes.
-        term->Terminal.Pictures.AllowFollowing(false);
+        term->Terminal.UsePlainPath(true);
     }
     return term;
 }
@@ -85,13 +91,147 @@ INSTANTIATE_TEST_SUITE_P(Workloads, PixelIdentity,
                              return name + (std::get<1>(info.param) ? "Wide" : "Plain");
                          });
 
+// Text of any byte but NUL and ESC, control characters that are drawn as
+// glyphs among them, around positions near the line end, wrap on and off,
+// the bar hidden and shown, moves that leave the write position away from
+// the caret or off the grid, and repeats from anywhere.
+std::string RunStream(TRandom& r, std::size_t size) {
+    std::string s;
+    const auto coordinate = [&](int limit) { return static_cast<char>(0x20 + r.Below(limit)); };
+    while (s.size() < size) {
+        switch (r.Below(10)) {
+        case 0:
+        case 1:
+        case 2:
+            for (int n = 1 + r.Below(100); n > 0; --n) {
+                int b = 1 + r.Below(0xFF);
+                if (b == 0x1B)
+                    b = r.Below(2) ? 0x01 : 0x1F;
+                s += static_cast<char>(b);
+            }
+            break;
+        case 3:
+            s += "\x1b=";
+            s += coordinate(30);
+            s += static_cast<char>(0x20 + 70 + r.Below(12));
+            break;
+        case 4:
+            s += '\x1b';
+            s += r.Of("hiABCDbcd");
+            break;
+        case 5:
+            s += "\x1by";
+            s += r.Of("01");
+            break;
+        case 6:
+            s += "\x1bg";
+            s += coordinate(130);
+            s += static_cast<char>(1 + r.Below(0xFE));
+            if (s.back() == '\x1b')
+                s.back() = '#';
+            break;
+        case 7:
+            s += "\x1b@";
+            s += r.Of("0123456789ABCDEF");
+            s += r.Of("0123456789ABCDEF");
+            break;
+        case 8:
+            s += r.Of("\r\n\b");
+            break;
+        default:
+            s += test::QnxStream(r, 40);
+            break;
+        }
+    }
+    return s;
+}
+
+// Blocks of random length, the usual terminal looked at after every one, or
+// (lookEvery > 1) only now and then: between two looks it has recorded many
+// blocks, scrolls and bars, and must still draw what the plain path shows.
+// Now and then a repaint, a window resize or a disconnect reset comes in
+// between, on both.
+void FeedBothWays(TOffscreenTerminal& fast, TOffscreenTerminal& plain, const std::string& bytes,
+                  TRandom& r, int lookEvery) {
+    int blocks = 0;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t n = 1 + static_cast<std::size_t>(r.Below(r.Below(6) == 0 ? 30 : 1200));
+        const std::string piece = bytes.substr(at, n);
+        at += piece.size();
+        fast.Feed(piece);
+        plain.Feed(piece);
+        if (lookEvery > 1) {
+            const int event = r.Below(60);
+            for (TOffscreenTerminal* t : {&fast, &plain}) {
+                if (event == 0)
+                    t->Terminal.FormPaint();
+                if (event == 1)
+                    t->Resize((1 + (at % 90)) * t->Terminal.CellWidth,
+                              (1 + (at % 30)) * t->Terminal.CellHeight);
+                if (event == 2)
+                    t->Terminal.ResetAfterDisconnect();
+            }
+        }
+        if (++blocks % lookEvery != 0 && at < bytes.size())
+            continue;
+        ExpectSameTerminal(fast, plain, "after byte " + std::to_string(at));
+        if (::testing::Test::HasFailure())
+            return;
+    }
+}
+
+struct TGrid {
+    int Cols;
+    int Rows;
+};
+
+class PixelIdentityLooks : public ::testing::TestWithParam<int> {};
+
+INSTANTIATE_TEST_SUITE_P(LookEvery, PixelIdentityLooks, ::testing::Values(1, 7),
+                         [](const auto& info) { return "Block" + std::to_string(info.param); });
+
+TEST_P(PixelIdentityLooks, QnxStreamsOnGridsDownToOneCell) {
+    for (TGrid grid : {TGrid{80, 25}, TGrid{1, 1}, TGrid{2, 3}, TGrid{3, 2}, TGrid{7, 4}}) {
+        SCOPED_TRACE(std::to_string(grid.Cols) + "x" + std::to_string(grid.Rows));
+        TRandom r(static_cast<std::uint32_t>(grid.Cols * 100 + grid.Rows + GetParam()));
+        auto fast = MakeTerminal(TermQnx, false, grid.Cols, grid.Rows);
+        auto plain = MakeTerminal(TermQnx, true, grid.Cols, grid.Rows);
+        FeedBothWays(*fast, *plain, RunStream(r, grid.Cols == 80 ? 120 * 1024 : 20 * 1024), r,
+                     GetParam());
+        ASSERT_FALSE(::testing::Test::HasFailure());
+    }
+}
+
+// Text in every attribute the ANSI interpreter has (bright, blink, reverse,
+// concealed) and in plain TTY.
+TEST_P(PixelIdentityLooks, AnsiAndTtyStreams) {
+    TRandom r(31 + static_cast<std::uint32_t>(GetParam()));
+    const char* const attributes[] = {"\x1b[5m",  "\x1b[8m",  "\x1b[7m",    "\x1b[1m",    "\x1b[0m",
+                                      "\x1b[32m", "\x1b[41m", "\x1b[1;79H", "\x1b[25;75H"};
+    for (std::uint8_t type : {TermAnsi, TermTty}) {
+        for (TGrid grid : {TGrid{80, 25}, TGrid{5, 3}}) {
+            SCOPED_TRACE(std::to_string(int(type)) + " on " + std::to_string(grid.Cols) + "x" +
+                         std::to_string(grid.Rows));
+            std::string bytes;
+            while (bytes.size() < (grid.Cols == 80 ? 60 : 15) * 1024) {
+                bytes += test::AnsiStream(r, 200);
+                bytes += attributes[r.Below(static_cast<int>(std::size(attributes)))];
+            }
+            auto fast = MakeTerminal(type, false, grid.Cols, grid.Rows);
+            auto plain = MakeTerminal(type, true, grid.Cols, grid.Rows);
+            FeedBothWays(*fast, *plain, bytes, r, GetParam());
+            ASSERT_FALSE(::testing::Test::HasFailure());
+        }
+    }
+}
+
 // The window picture is ScreenBitmap with the cursor bar XOR-ed in at the
 // caret, after every byte of every workload: drawing a character over the
 // bar without XOR-ing it out first, clearing runs of cells in one fill and
 // skipping rows in the scroll copy all keep it so.
 // The first pixel where the window differs from ScreenBitmap with the bar
 // XOR-ed in at the caret (when it is drawn), or an empty string.
-std::string WindowDifference(const TOffscreenTerminal& term) {
+std::string WindowDifference(TOffscreenTerminal& term) {
     const TTerminal& t = term.Terminal;
     const QImage& window = term.WindowImage();
     const QImage& bitmap = term.BitmapImage();
@@ -127,45 +267,6 @@ TEST(PixelIdentityWindow, WindowIsScreenBitmapWithTheBarAfterEveryByte) {
     }
 }
 
-// Inside a block the bar waits and is put in place before anything else
-// touches the window picture: at every block's end both pictures are what a
-// terminal that takes the same bytes one block per byte (drawing the bar at
-// once) shows. Besides the workloads: moves away from a shown bar, hides and
-// shows at other places, the command channel drawing on the window, a form
-// feed and a repeat.
-TEST(PixelIdentityWindow, BarWaitingInsideABlockEndsAsIfDrawnAtOnce) {
-    struct TStream {
-        std::uint8_t type;
-        std::string bytes;
-    };
-    std::vector<TStream> streams;
-    for (const TWorkload workload : {TWorkload::Plain, TWorkload::Colour, TWorkload::QnxFullscreen})
-        streams.push_back(
-            {bench::TerminalTypeOf(workload), bench::MakeWorkload(workload, 16 * 1024)});
-    streams.push_back({TermQnx, "ab\x1b=\x25\x30"
-                                "cd\x1bY\x1bg\x24=\nx\r\x1b=\x22\x22y\x0cz"
-                                "\x1bG1~&A0010000020~&B0060000070~&C000031~&L~&C000002~&B~"
-                                "&T hi~&G0~q\bw\x1b"
-                                "E\x1b"
-                                "Fv"});
-    streams.push_back({TermAnsi, "ab\x1b[5;7Hcd\x1b[Ae\x1b[2Jf\x1b[3;3Hg\x1b[Kh\x1b[s\x1b[1;1Hi"
-                                 "\x1b[uj\x1b[7mk\r\nl\x08m"});
-    streams.push_back({TermTty, "abc\r\ndef\x08g\nh\x1b[1mi"});
-    for (const TStream& stream : streams) {
-        auto blocks = MakeTerminal(stream.type, false);
-        auto bytes = MakeTerminal(stream.type, false);
-        constexpr std::size_t Block = 997;
-        for (std::size_t at = 0; at < stream.bytes.size(); at += Block) {
-            const std::string piece = stream.bytes.substr(at, Block);
-            blocks->Feed(piece);
-            for (char c : piece)
-                bytes->Feed(std::string(1, c));
-            ExpectSameTerminal(*blocks, *bytes, "after byte " + std::to_string(at + piece.size()));
-            ASSERT_FALSE(::testing::Test::HasFailure()) << "stream of type " << int(stream.type);
-        }
-    }
-}
-
 // The caret can lie away from the write position while the bar is drawn: a
 // repeat leaves the caret where it began, and a line feed then shows the bar
 // there. The next character must take the bar away from that cell.
@@ -196,8 +297,8 @@ TEST(PixelIdentityGlyphs, AllGlyphsInAllColoursScrollingThrough) {
 
 // Random drawing on two pairs of pictures, one pair on each path, compared
 // after every call: whole-width moves of every shape within a picture and
-// between pictures (where the bookkeeping skips rows), with the writes that
-// must invalidate it in between.
+// between pictures, scrolls that move the picture's window through its
+// store, glyphs, fills, lines and XORs in between.
 // On both kinds of pixel store: the ring (pages mapped twice, where the
 // window wraps past the end) and the plain block moved back to its start.
 class PixelIdentityStores : public ::testing::TestWithParam<bool> {
@@ -230,10 +331,8 @@ TEST_P(PixelIdentityStores, RandomDrawingAndCopiesMatchThePlainPath) {
         int k;
     } last{};
     for (int step = 0; step < 6000; ++step) {
-        // Half the time both pictures get the same drawing, as the terminal
-        // draws, so their rows keep equal tags and whole-width copies between
-        // them skip rows. Now and then a step is the last one again: drawing
-        // the same thing twice must not bring back the tags from before.
+        // Half the time both pictures get the same drawing, as the renderer
+        // draws them; now and then a step is the last one again.
         TStep next{random.Below(2) == 0,
                    random.Below(2),
                    random.Below(11),
@@ -283,8 +382,11 @@ TEST_P(PixelIdentityStores, RandomDrawingAndCopiesMatchThePlainPath) {
             case 7:
                 s.CopyRect(x, y, w, h, other, y % 7, x % 5, TCopyMode::SrcXor);
                 break;
-            case 10: // a scroll with the new strip filled
-                s.ScrollUpAndFill(k);
+            case 10: // a scroll, the strip that comes in painted
+                if (k > 0 && k < H) {
+                    s.ScrollUp(k);
+                    s.FillRect(0, H - k, W, k);
+                }
                 break;
             case 8:
                 s.MoveTo(x, y);
@@ -300,29 +402,6 @@ TEST_P(PixelIdentityStores, RandomDrawingAndCopiesMatchThePlainPath) {
         for (int i = 0; i < 2; ++i)
             ASSERT_EQ(FirstDifference(fast[i]->Image(), plain[i]->Image()), "")
                 << "picture " << i << " after step " << step << ", operation " << op;
-    }
-}
-
-// The same drawing over and over (a program redrawing one cell) never brings
-// a row's tag back to what it was, so a picture that was drawn on still takes
-// the rows of one that was not.
-TEST(PixelIdentitySurfaces, RepeatedDrawingNeverComesBackToTheOldTag) {
-    constexpr int W = 16;
-    constexpr int H = 30;
-    for (int glyph = 'A'; glyph < 'A' + 12; ++glyph) {
-        TQtSurface drawn(W, H);
-        TQtSurface kept(W, H);
-        kept.SetBrushColor(Rgb(0, 0, 170));
-        kept.FillRect(0, 0, W, H);
-        drawn.CopyRect(0, 0, W, H, kept, 0, 0, TCopyMode::SrcCopy);
-        const auto byte = static_cast<std::uint8_t>(glyph);
-        for (const int times : {64, 64, 128}) {
-            for (int i = 0; i < times; ++i)
-                drawn.TextOut(0, 0, &byte, 1);
-            drawn.CopyRect(0, 0, W, H, kept, 0, 0, TCopyMode::SrcCopy);
-            ASSERT_EQ(FirstDifference(drawn.Image(), kept.Image()), "")
-                << "glyph " << glyph << " drawn " << times << " times";
-        }
     }
 }
 

@@ -4,6 +4,7 @@
 // cells and pixels.
 
 #include "platform/OffscreenTerminal.h"
+#include "support/SameTerminal.h"
 
 #include <gtest/gtest.h>
 
@@ -51,18 +52,18 @@ inline std::string ScreenText(const TOffscreenTerminal& t) {
 }
 
 // The colours of the pixels of one cell on ScreenBitmap.
-inline std::set<TColor> CellPixels(const TOffscreenTerminal& t, int row, int col) {
+inline std::set<TColor> CellPixels(TOffscreenTerminal& t, int row, int col) {
     std::set<TColor> colours;
-    const TTerminal& term = t.Terminal;
+    TTerminal& term = t.Terminal;
     for (int y = row * term.CellHeight; y < (row + 1) * term.CellHeight; ++y)
         for (int x = col * term.CellWidth; x < (col + 1) * term.CellWidth; ++x)
-            colours.insert(term.ScreenBitmap.Pixel(x, y));
+            colours.insert(term.ScreenBitmap().Pixel(x, y));
     return colours;
 }
 
 // The cells from (row, col) hold text in palette colours fg on bg, and their
 // pixels are exactly those two colours (fg at least once unless text is blank).
-inline void ExpectSpan(const TOffscreenTerminal& t, int row, int col, std::string_view text, int fg,
+inline void ExpectSpan(TOffscreenTerminal& t, int row, int col, std::string_view text, int fg,
                        int bg) {
     SCOPED_TRACE("span \"" + std::string(text) + "\" at row " + std::to_string(row) + ", column " +
                  std::to_string(col));
@@ -83,33 +84,6 @@ inline void ExpectSpan(const TOffscreenTerminal& t, int row, int col, std::strin
     }
 }
 
-// Everything a byte stream leaves behind: cells of the grid, positions,
-// parser state, attributes and both pictures.
-inline void ExpectSameState(const TOffscreenTerminal& a, const TOffscreenTerminal& b) {
-    const TTerminal& x = a.Terminal;
-    const TTerminal& y = b.Terminal;
-    for (int r = 0; r < x.ScreenRows; ++r)
-        for (int c = 0; c < x.ScreenCols; ++c) {
-            const Cell& p = x.ScreenCells[r][c];
-            const Cell& q = y.ScreenCells[r][c];
-            ASSERT_TRUE(p.Ch == q.Ch && p.Fg == q.Fg && p.Bg == q.Bg && p.Blink == q.Blink)
-                << "cell " << r << "," << c;
-        }
-    EXPECT_EQ(x.CursorRow, y.CursorRow);
-    EXPECT_EQ(x.CursorCol, y.CursorCol);
-    EXPECT_EQ(x.CaretRow, y.CaretRow);
-    EXPECT_EQ(x.CaretCol, y.CaretCol);
-    EXPECT_EQ(x.CursorDrawn, y.CursorDrawn);
-    EXPECT_EQ(x.EscState, y.EscState);
-    EXPECT_EQ(x.CommandMode, y.CommandMode);
-    EXPECT_EQ(x.TextFg, y.TextFg);
-    EXPECT_EQ(x.TextBg, y.TextBg);
-    EXPECT_EQ(x.BrightFg, y.BrightFg);
-    EXPECT_EQ(a.BeepCount, b.BeepCount);
-    EXPECT_TRUE(a.BitmapImage() == b.BitmapImage()) << "ScreenBitmap differs";
-    EXPECT_TRUE(a.WindowImage() == b.WindowImage()) << "window picture differs";
-}
-
 // EscState persists between blocks: the stream gives the same terminal when
 // fed one byte at a time and when split into two blocks at any position.
 inline void ExpectSameForEverySplit(std::uint8_t type, const std::string& stream) {
@@ -118,14 +92,14 @@ inline void ExpectSameForEverySplit(std::uint8_t type, const std::string& stream
 
     auto bytewise = MakeTerminal(type, 40, 12);
     bytewise->Feed(stream, 1);
-    ExpectSameState(*whole, *bytewise);
+    ExpectSameTerminal(*whole, *bytewise, "byte by byte");
 
     for (std::size_t at = 1; at < stream.size(); ++at) {
         SCOPED_TRACE("split at " + std::to_string(at));
         auto split = MakeTerminal(type, 40, 12);
         split->Feed(stream.substr(0, at));
         split->Feed(stream.substr(at));
-        ExpectSameState(*whole, *split);
+        ExpectSameTerminal(*whole, *split);
         if (::testing::Test::HasFailure())
             return;
     }

@@ -31,7 +31,7 @@ struct CommandChannel : ::testing::Test {
     int Count(const QImage& image, TColor color) const {
         return CountColor(image, 0, 0, image.width(), image.height(), color);
     }
-    int Area() const { return Term.BitmapImage().width() * Term.BitmapImage().height(); }
+    int Area() { return Term.BitmapImage().width() * Term.BitmapImage().height(); }
 };
 
 TEST_F(CommandChannel, PointAndColourCommandsSetTheState) {

@@ -4,6 +4,7 @@
 
 #include "platform/OffscreenTerminal.h"
 #include "support/Pixels.h"
+#include "support/SameTerminal.h"
 
 #include <gtest/gtest.h>
 
@@ -617,36 +618,7 @@ TEST_F(QnxLines, RowsOutsideTheGridMoveNothing) {
 
 // --- Block boundaries ----------------------------------------------------------------
 
-void ExpectSameState(const TOffscreenTerminal& a, const TOffscreenTerminal& b) {
-    const TTerminal& x = a.Terminal;
-    const TTerminal& y = b.Terminal;
-    EXPECT_EQ(std::memcmp(x.ScreenCells, y.ScreenCells, sizeof x.ScreenCells), 0);
-    EXPECT_EQ(x.CursorRow, y.CursorRow);
-    EXPECT_EQ(x.CursorCol, y.CursorCol);
-    EXPECT_EQ(x.CaretRow, y.CaretRow);
-    EXPECT_EQ(x.CaretCol, y.CaretCol);
-    EXPECT_EQ(x.CursorFollows, y.CursorFollows);
-    EXPECT_EQ(x.CursorHidden, y.CursorHidden);
-    EXPECT_EQ(x.CursorDrawn, y.CursorDrawn);
-    EXPECT_EQ(x.AutoWrap, y.AutoWrap);
-    EXPECT_EQ(x.TextFg, y.TextFg);
-    EXPECT_EQ(x.TextBg, y.TextBg);
-    EXPECT_EQ(x.ClearFg, y.ClearFg);
-    EXPECT_EQ(x.ClearBg, y.ClearBg);
-    EXPECT_EQ(x.SavedFg, y.SavedFg);
-    EXPECT_EQ(x.SavedBg, y.SavedBg);
-    EXPECT_EQ(x.BrightFg, y.BrightFg);
-    EXPECT_EQ(x.BrightBg, y.BrightBg);
-    EXPECT_EQ(x.ReverseAttr, y.ReverseAttr);
-    EXPECT_EQ(x.UnderlineAttr, y.UnderlineAttr);
-    EXPECT_EQ(x.EscState, y.EscState);
-    EXPECT_EQ(x.CommandMode, y.CommandMode);
-    EXPECT_EQ(x.FromX, y.FromX);
-    EXPECT_EQ(x.ToY, y.ToY);
-    EXPECT_EQ(x.DrawColor, y.DrawColor);
-    EXPECT_TRUE(a.WindowImage() == b.WindowImage());
-    EXPECT_TRUE(a.BitmapImage() == b.BitmapImage());
-}
+using test::ExpectSameTerminal;
 
 TEST(QnxBlocks, ByteByByteEqualsOneBlock) {
     const std::string streams[] = {
@@ -680,7 +652,7 @@ TEST(QnxBlocks, ByteByByteEqualsOneBlock) {
         for (std::size_t block : {1u, 2u, 3u, 5u}) {
             TOffscreenTerminal split;
             split.Feed(s, block);
-            ExpectSameState(whole, split);
+            ExpectSameTerminal(whole, split);
         }
     }
 }
@@ -703,7 +675,7 @@ TEST(QnxBlocks, EverySplitOfEachSequenceIsOneSequence) {
             TOffscreenTerminal split;
             split.Feed(s.substr(0, cut));
             split.Feed(s.substr(cut));
-            ExpectSameState(whole, split);
+            ExpectSameTerminal(whole, split);
         }
     }
 }

@@ -137,9 +137,8 @@ TEST_F(ScreenTest, CellsAreDrawnInPaletteColoursOnBothPictures) {
 }
 
 TEST_F(ScreenTest, AnOpaqueGlyphPaintsWhatFillAndGlyphPaint) {
-    ASSERT_TRUE(T.GlyphFillsCell);
     TOffscreenTerminal filled;
-    filled.Terminal.GlyphFillsCell = false;
+    filled.Terminal.UsePlainPath(true);
     for (TTerminal* t : {&T, &filled.Terminal}) {
         t->AutoWrap = 1;
         for (int i = 0; i < 2100; ++i) {
@@ -195,6 +194,7 @@ TEST_F(ScreenTest, CursorBarIsOnTheWindowPictureOnly) {
     Term.WindowPicture.SetBrushColor(Rgb(1, 2, 3));
     Term.WindowPicture.FillRect(0, 0, 40, 40);
     T.FormPaint();
+    Term.WindowImage();
     int bars = 0;
     for (int c = 0; c < 80; ++c)
         if (CountColor(win, c * Cw, barTop, Cw, 2, Rgb(255, 255, 255)) == 2 * Cw)
@@ -204,6 +204,7 @@ TEST_F(ScreenTest, CursorBarIsOnTheWindowPictureOnly) {
 
     T.CursorHidden = 1;
     T.FormPaint();
+    Term.WindowImage();
     EXPECT_EQ(CountColor(win, Cw, barTop, Cw, 2, Black), 2 * Cw);
 }
 

@@ -73,11 +73,11 @@ TEST(TtyControlTest, BsLeavesABlankWithTheCursorOnIt) {
     auto t = MakeTerminal(TermTty);
     t->Feed("abc\b");
     ExpectSpan(*t, 0, 0, "ab ", 7, 0);
-    const TTerminal& term = t->Terminal;
+    TTerminal& term = t->Terminal;
     EXPECT_EQ(term.CursorDrawn, 1);
     const int x = 2 * term.CellWidth;
     const int y = term.CellHeight - 1;
-    EXPECT_EQ(term.Window.Pixel(x, y), term.ScreenBitmap.Pixel(x, y) ^ 0xFFFFFF)
+    EXPECT_EQ(term.Window().Pixel(x, y), term.ScreenBitmap().Pixel(x, y) ^ 0xFFFFFF)
         << "bar on the blank";
 }
 

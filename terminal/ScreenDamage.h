@@ -1,0 +1,102 @@
+#pragma once
+// What changed on the screen since the pictures were last brought up to date:
+// the cells to draw, the scrolls of the whole grid, the cursor bar's XORs on
+// the window picture and the colours the last drawn cell leaves the surfaces.
+// The terminal records here and never draws; the renderer reads it, draws,
+// and starts it afresh.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace lemnar {
+
+constexpr int StoreRows = 80;
+constexpr int StoreCols = 160;
+
+class TScreenDamage {
+  public:
+    static constexpr int WordsPerRow = (StoreCols + 63) / 64;
+    // Bar XORs waiting at once; more bring the pictures up to date first.
+    static constexpr int MaxBars = 8;
+
+    struct TBar {
+        int Row;
+        int Col;
+    };
+
+    // Cells [from, to) of a row are to be drawn from their content; a bar
+    // XOR-ed on one of them before is wiped by the drawing.
+    void Cells(int row, int from, int to) {
+        Pending = true;
+        std::uint64_t* words = Dirty[row];
+        for (int w = from / 64; w * 64 < to; ++w) {
+            const int lo = std::max(from - w * 64, 0);
+            const int hi = std::min(to - w * 64, 64);
+            const std::uint64_t upper = hi == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << hi) - 1;
+            words[w] |= upper & ~((std::uint64_t{1} << lo) - 1);
+        }
+        if (BarCount != 0) [[unlikely]]
+            DropBars(row, from, to);
+    }
+    // The colours of the last cell drawn, palette indices.
+    void Colours(std::uint8_t fg, std::uint8_t bg) {
+        Drawn = true;
+        LastFg = fg;
+        LastBg = bg;
+        ScrolledLast = false;
+    }
+    // The grid of `rows` rows moved up one row: the pictures move up a row and
+    // a black strip comes in; the window takes all of ScreenBitmap, which
+    // wipes every bar XOR-ed on it.
+    void Scroll(int rows) {
+        Pending = true;
+        ++Scrolls;
+        if (rows > 1)
+            std::memmove(Dirty[0], Dirty[1], sizeof(Dirty[0]) * static_cast<std::size_t>(rows - 1));
+        std::memset(Dirty[rows - 1], 0, sizeof(Dirty[0]));
+        BarCount = 0;
+        ScrolledLast = true;
+    }
+    // The bar XOR-ed at a cell: a second XOR at the same cell takes the first
+    // back. false: no room left; the pictures must be brought up to date first.
+    bool Bar(int row, int col) {
+        for (int i = 0; i < BarCount; ++i) {
+            if (Bars[i].Row == row && Bars[i].Col == col) {
+                Bars[i] = Bars[--BarCount];
+                return true;
+            }
+        }
+        if (BarCount == MaxBars)
+            return false;
+        Pending = true;
+        Bars[BarCount++] = {row, col};
+        return true;
+    }
+    bool IsDirty(int row, int col) const { return (Dirty[row][col / 64] >> (col % 64)) & 1; }
+
+    // Anything to draw.
+    bool Pending = false;
+    std::uint64_t Dirty[StoreRows][WordsPerRow] = {};
+    int Scrolls = 0;
+    TBar Bars[MaxBars] = {};
+    int BarCount = 0;
+    // A cell was drawn; LastFg and LastBg are its colours.
+    bool Drawn = false;
+    std::uint8_t LastFg = 0;
+    std::uint8_t LastBg = 0;
+    // A scroll came after the last cell drawn: ScreenBitmap's brush is black.
+    bool ScrolledLast = false;
+
+  private:
+    void DropBars(int row, int from, int to) {
+        for (int i = 0; i < BarCount;) {
+            if (Bars[i].Row == row && Bars[i].Col >= from && Bars[i].Col < to)
+                Bars[i] = Bars[--BarCount];
+            else
+                ++i;
+        }
+    }
+};
+
+} // namespace lemnar
