@@ -142,6 +142,10 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     // before it is slept, so the waits can be watched; they stay real.
     std::function<void(int ms)> OnSleep;
 
+    // Runs start-up the first time the window is shown, once the window is
+    // on the screen.
+    void setVisible(bool visible) override;
+
     // True once the window has been closed for good.
     bool Closed = false;
 
@@ -150,7 +154,6 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     void Finished();
 
   protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -161,8 +161,36 @@ TEST_F(TMainWindowTest, QuietScriptWithoutHostWritesTheLogAndQuits) {
 
 TEST_F(TMainWindowTest, StartedHiddenTheWindowHides) {
     Start({"S"});
-    EXPECT_TRUE(WaitUntil([this] { return !Window->isVisible(); }, 2000));
+    EXPECT_TRUE(WaitUntil([this] { return !OnScreen(); }, 2000));
     EXPECT_EQ(Window->ShellState.QuietMode, 0);
+}
+
+// A script started hidden that cannot connect: the box is the only thing
+// shown, and the program stays, idle and hidden.
+TEST_F(TMainWindowTest, StartedHiddenScriptFailureShowsOnlyTheBox) {
+    const std::string host = "127.0.0.1:" + std::to_string(RefusingPort());
+    WriteFile(Dir / "s.txt", "user\npass\n");
+    BoxLoopMs = 50;
+    Start({"S", "B", (Dir / "s.txt").string(), "h", host});
+    ASSERT_TRUE(WaitUntil([this] { return !Boxes.empty(); }, 5000));
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Удалённый сервер " + host +
+                                                   " не отвечает. Проверьте правильность адреса"});
+    EXPECT_FALSE(Boxes[0].WindowVisible);
+    Pump(100);
+    EXPECT_FALSE(OnScreen());
+    EXPECT_FALSE(Window->Closed);
+}
+
+// A log named in the settings file that cannot be opened: started hidden, the
+// window is shown for the box, and the program ends.
+TEST_F(TMainWindowTest, StartedHiddenLogErrorShowsTheWindowAndQuits) {
+    WriteFile(SettingsFile(), "[Options]\nLogfile=/nonexistent-dir/x/lemnar.log\n");
+    BoxLoopMs = 50;
+    Start({"S"});
+    ASSERT_TRUE(WaitClosed());
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Ошибка открытия лога на запись"});
+    EXPECT_TRUE(Boxes[0].WindowVisible);
+    EXPECT_EQ(Window->Terminal.LogEnabled, 0);
 }
 
 TEST_F(TMainWindowTest, HelpFileBesideTheProgramIsFound) {
