@@ -64,6 +64,9 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     void ConnClick();
     void HostButtonClick();
     void CancelButtonClick();
+    // Enter and Esc while the host prompt is shown, wherever the focus is.
+    // true: the prompt took the key.
+    bool PromptKeyDown(int virtualKey, unsigned modifiers);
     void DisConnClick();
     void QuitClick();
     void TelnetConnected();
@@ -156,7 +159,6 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void CreateMenu();
