@@ -109,11 +109,8 @@ class TKeyPreview final : public QObject {
             return true;
         }
         Window.FormKeyDown(info.VirtualKey, modifiers);
-        for (char32_t ch : TypedCharacters(*key)) {
-            const int byte = UnicodeToKeyByte(ch);
-            if (byte >= 0)
-                Window.FormKeyPress(static_cast<std::uint8_t>(byte));
-        }
+        for (char32_t ch : TypedCharacters(*key))
+            Window.FormKeyPress(UnicodeToKeyByte(ch));
         // The terminal area takes the key; another control (the host input)
         // gets it as well.
         if (widget != Window.View)
