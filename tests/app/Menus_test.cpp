@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 namespace lemnar::test {
@@ -103,6 +105,45 @@ TEST_F(TMenusTest, HelpShowsTheShippedFileAndDisablesTheMainWindow) {
     QTest::keyClick(help->HelpText, Qt::Key_Escape);
     EXPECT_FALSE(help->isVisible());
     EXPECT_TRUE(Window->isEnabled());
+}
+
+// The help window takes the size of its text: every line whole, no line cut,
+// as far as the screen allows.
+TEST_F(TMenusTest, HelpWindowSizesItselfToItsText) {
+    const std::string wide(90, 'x');
+    WriteFile(Dir / "Lemnar.hlp", "short\n" + wide + "\nend\n");
+    WriteFile(Dir / "long.hlp", std::string(400, '\n') + "last\n");
+    Start({});
+    const auto fitsWhole = [](THelpForm* help) {
+        QCoreApplication::processEvents();
+        EXPECT_EQ(help->HelpText->horizontalScrollBar()->maximum(), 0);
+        EXPECT_EQ(help->HelpText->verticalScrollBar()->maximum(), 0);
+    };
+    Window->N2->trigger();
+    THelpForm* help = Window->HelpForm;
+    fitsWhole(help);
+    EXPECT_GT(help->width(), 601);
+    EXPECT_LT(help->height(), 546 / 2);
+    const QSize fitted = help->size();
+    help->close();
+
+    // Missing help: one line, and a window that is smaller again.
+    std::filesystem::remove(Dir / "Lemnar.hlp");
+    Window->ShellState.HelpAvailable = 0;
+    Window->N2->trigger();
+    fitsWhole(help);
+    EXPECT_LT(help->height(), fitted.height());
+    help->close();
+
+    // A text longer than the screen: the window stays on it and scrolls.
+    SetField(Window->ShellState.HelpPath, (Dir / "long.hlp").string());
+    Window->ShellState.HelpAvailable = 1;
+    Window->N2->trigger();
+    QCoreApplication::processEvents();
+    const QRect screen = help->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(help->frameGeometry()))
+        << help->frameGeometry().height() << " in " << screen.height();
+    EXPECT_GT(help->HelpText->verticalScrollBar()->maximum(), 0);
 }
 
 TEST_F(TMenusTest, HelpInCodePage1251IsReadToo) {
