@@ -12,8 +12,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStringDecoder>
 #include <QTest>
 
 namespace lemnar::test {
@@ -144,6 +146,31 @@ TEST_F(TMenusTest, HelpWindowSizesItselfToItsText) {
     EXPECT_TRUE(screen.contains(help->frameGeometry()))
         << help->frameGeometry().height() << " in " << screen.height();
     EXPECT_GT(help->HelpText->verticalScrollBar()->maximum(), 0);
+}
+
+// The shipped help is stored as UTF-8 with LF line ends, and tells what the
+// keys do: typed Cyrillic goes out in code page 866 in TTY mode too, and
+// Print Screen saves only while connected.
+TEST(ShippedHelp, EncodingAndWhatItSaysOfTheKeys) {
+    QFile file(QStringLiteral(LEMNAR_SOURCE_DIR "/resources/Lemnar.hlp"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    ASSERT_FALSE(utf8.hasError());
+    EXPECT_FALSE(bytes.contains('\r'));
+    // The text of a section, from its heading to the next one.
+    const auto section = [&](const QString& heading) {
+        const qsizetype from = text.indexOf(QStringLiteral("\n") + heading);
+        const qsizetype to = text.indexOf(QRegularExpression(QStringLiteral("\n\\d+\\. ")),
+                                          from + heading.size() + 1);
+        return from < 0 ? QString() : text.mid(from, to < 0 ? -1 : to - from);
+    };
+    const QString tty = section(QStringLiteral("8. РЕЖИМ TTY"));
+    EXPECT_TRUE(tty.contains(QStringLiteral("866"))) << tty.toStdString();
+    const QString capture = section(QStringLiteral("9. СНИМОК ЭКРАНА"));
+    EXPECT_TRUE(capture.contains(QStringLiteral("Во время соединения"))) << capture.toStdString();
+    EXPECT_TRUE(capture.contains(QStringLiteral("Без соединения"))) << capture.toStdString();
 }
 
 TEST_F(TMenusTest, HelpInCodePage1251IsReadToo) {
