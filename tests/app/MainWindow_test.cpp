@@ -120,6 +120,23 @@ TEST_F(TMainWindowTest, ExitOptionIsNotOverriddenByTheFile) {
     EXPECT_EQ(Window->ShellState.QuietMode, 0);
 }
 
+// The grids the README names: with the fallback face (cells of 8 x 15) the
+// default client area of 640 x 480 holds 80 x 32 cells, and H 375 gives
+// 80 x 25.
+TEST_F(TMainWindowTest, DefaultAndShortenedGridsOfTheFallbackFace) {
+    Start({});
+    if (Window->Terminal.CellWidth != 8 || Window->Terminal.CellHeight != 15)
+        GTEST_SKIP() << "cells of " << Window->Terminal.CellWidth << " x "
+                     << Window->Terminal.CellHeight << ": not the fallback face";
+    EXPECT_EQ(Window->Terminal.ScreenCols, 80);
+    EXPECT_EQ(Window->Terminal.ScreenRows, 32);
+    Window.reset();
+    Start({"H", "375"});
+    EXPECT_EQ(Window->Terminal.ScreenCols, 80);
+    EXPECT_EQ(Window->Terminal.ScreenRows, 25);
+    EXPECT_EQ(Window->ClientHeight(), 375);
+}
+
 TEST_F(TMainWindowTest, HeightIsCappedAtEightyRows) {
     Start({"W", "1000", "H", "4000"});
     const int cw = Window->Terminal.CellWidth;
