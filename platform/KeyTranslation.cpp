@@ -204,8 +204,9 @@ std::u32string TypedCharacters(const QKeyEvent& event) {
     return typed;
 }
 
-int UnicodeToKeyByte(char32_t ch) {
-    return UnicodeToCp1251(ch);
+std::uint8_t UnicodeToKeyByte(char32_t ch) {
+    const int byte = UnicodeToCp1251(ch);
+    return static_cast<std::uint8_t>(byte >= 0 ? byte : '?');
 }
 
 } // namespace lemnar

@@ -7,6 +7,7 @@
 
 #include <QKeySequence>
 #include <QList>
+#include <cstdint>
 #include <string>
 
 class QKeyEvent;
@@ -31,7 +32,8 @@ QList<QKeySequence> ShortcutKeys(TShortcut shortcut);
 // nothing; Delete types nothing (its DEL text is not a typed character).
 std::u32string TypedCharacters(const QKeyEvent& event);
 
-// The code page 1251 byte typed for a character, or -1 when there is none.
-int UnicodeToKeyByte(char32_t ch);
+// The code page 1251 byte typed for a character; '?' for a character that
+// code page 1251 lacks, so that the user sees that something arrived.
+std::uint8_t UnicodeToKeyByte(char32_t ch);
 
 } // namespace lemnar

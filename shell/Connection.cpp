@@ -5,6 +5,7 @@
 #include "shell/HelpForm.h"
 #include "shell/MainWindow.h"
 
+#include "keyboard/VirtualKey.h"
 #include "platform/MessageBox.h"
 #include "shell/core/LogFile.h"
 #include "shell/core/Settings.h"
@@ -84,6 +85,10 @@ void TMainWindow::TelnetDataAvailable(const std::string& block) {
 }
 
 void TMainWindow::SetPromptControlsVisible(bool visible) {
+    // While the prompt is up a click on the terminal area leaves the focus
+    // where it is, in the input. The terminal area takes focus again before
+    // the input goes, so the focus can pass to it.
+    View->setFocusPolicy(visible ? Qt::NoFocus : Qt::StrongFocus);
     HostLabel->setVisible(visible);
     HostEdit->setVisible(visible);
     CancelButton->setVisible(visible);
@@ -118,6 +123,21 @@ void TMainWindow::ConnClick() {
 void TMainWindow::CancelButtonClick() {
     SetPromptControlsVisible(false);
     Panel->hide();
+}
+
+bool TMainWindow::PromptKeyDown(int virtualKey, unsigned modifiers) {
+    if (!HostEdit->isVisible() || modifiers != 0)
+        return false;
+    if (virtualKey == VkEscape) {
+        CancelButton->click();
+        return true;
+    }
+    if (virtualKey != VkReturn)
+        return false;
+    // As in a dialog: Enter presses the button with the focus, else the
+    // default one.
+    (focusWidget() == CancelButton ? CancelButton : HostButton)->click();
+    return true;
 }
 
 void TMainWindow::HostButtonClick() {

@@ -7,13 +7,18 @@
 #include <QKeyEvent>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStringDecoder>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 namespace lemnar {
 
 THelpForm::THelpForm(QWidget* mainWindow) : QWidget(nullptr, Qt::Window), MainWindow(mainWindow) {
     setWindowTitle(QStringLiteral("Справка"));
+    // The design size, until the first text gives the window its own.
     resize(601, 546);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -65,6 +70,39 @@ bool THelpForm::LoadFile(const std::string& path) {
 
 void THelpForm::SetText(const QString& text) {
     HelpText->setPlainText(text);
+    FitToText();
+}
+
+// Every line whole and none cut, beside the scroll bars that the text box
+// always shows, as far as the screen allows; a window that would then stick
+// out of the screen is moved onto it.
+void THelpForm::FitToText() {
+    const QFontMetrics metrics(HelpText->font());
+    const QStringList lines = HelpText->toPlainText().split(QChar('\n'));
+    int textWidth = 0;
+    for (const QString& line : lines)
+        textWidth = std::max(textWidth, metrics.horizontalAdvance(line));
+    // Room for the text cursor after the longest line.
+    textWidth += metrics.averageCharWidth();
+    const int margins = static_cast<int>(std::ceil(2 * HelpText->document()->documentMargin())) +
+                        2 * HelpText->frameWidth();
+    // The text box counts a line as shown only with a pixel to spare below it.
+    QSize wanted(textWidth + margins + HelpText->verticalScrollBar()->sizeHint().width(),
+                 static_cast<int>(lines.size()) * metrics.lineSpacing() + margins + 1 +
+                     HelpText->horizontalScrollBar()->sizeHint().height());
+
+    const QRect area = screen()->availableGeometry();
+    const QSize frame = frameGeometry().size() - size();
+    wanted = wanted.boundedTo(area.size() - frame);
+    resize(wanted);
+    if (!testAttribute(Qt::WA_Moved))
+        return; // never placed yet: the window manager places it
+    QRect placed(frameGeometry().topLeft(), wanted + frame);
+    if (placed.right() > area.right())
+        placed.moveRight(area.right());
+    if (placed.bottom() > area.bottom())
+        placed.moveBottom(area.bottom());
+    move(std::max(placed.left(), area.left()), std::max(placed.top(), area.top()));
 }
 
 QString THelpForm::Text() const {

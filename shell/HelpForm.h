@@ -1,6 +1,7 @@
 #pragma once
-// The help window: a separate window that shows the plain-text help file.
-// While it is shown the main window takes no input.
+// The help window: a separate window that shows the plain-text help file and
+// takes the size of its text. While it is shown the main window takes no
+// input.
 
 #include <QWidget>
 #include <string>
@@ -29,6 +30,8 @@ class THelpForm : public QWidget {
     void changeEvent(QEvent* event) override;
 
   private:
+    // Sizes the window to its text.
+    void FitToText();
     void EnableMainWindow();
     QWidget* MainWindow;
 };

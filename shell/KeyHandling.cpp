@@ -5,8 +5,9 @@
 // grouped as "Keyz_QNX" and "Keyz_ANSI"; Qt's shortcut matching finds them
 // before any widget sees the key, so Tab, F10 and Alt+letters never reach
 // focus handling or the menu bar. An application-wide filter previews the
-// keys of the main window for the key-down, key-press and key-up paths and
-// keeps focused controls from claiming a bound key.
+// keys of the main window for the key-down, key-press and key-up paths,
+// keeps focused controls from claiming a bound key, and gives Enter and Esc
+// to the host prompt while it is shown.
 
 #include "shell/HelpForm.h"
 #include "shell/MainWindow.h"
@@ -102,16 +103,14 @@ class TKeyPreview final : public QObject {
         }
         // A bound key that the shortcut did not take (its window was not the
         // active one) is still the map's.
-        if (Window.HandleKeyMapKey(info.VirtualKey, modifiers)) {
+        if (Window.HandleKeyMapKey(info.VirtualKey, modifiers) ||
+            Window.PromptKeyDown(info.VirtualKey, modifiers)) {
             event->accept();
             return true;
         }
         Window.FormKeyDown(info.VirtualKey, modifiers);
-        for (char32_t ch : TypedCharacters(*key)) {
-            const int byte = UnicodeToKeyByte(ch);
-            if (byte >= 0)
-                Window.FormKeyPress(static_cast<std::uint8_t>(byte));
-        }
+        for (char32_t ch : TypedCharacters(*key))
+            Window.FormKeyPress(UnicodeToKeyByte(ch));
         // The terminal area takes the key; another control (the host input)
         // gets it as well.
         if (widget != Window.View)
@@ -248,17 +247,6 @@ void TMainWindow::ScreenCapture() {
     // A capture that cannot be written is reported; the connection goes on.
     if (!Terminal.ScreenBitmap().SaveBmp(path))
         ShowMessageBox(this, "Cannot create file \"" + path + "\".");
-}
-
-// Esc in the host input cancels the prompt. Every other key goes through the
-// application-wide preview above.
-bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == static_cast<QObject*>(HostEdit) && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        CancelButtonClick();
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace lemnar

@@ -117,9 +117,13 @@ void TMainWindow::Caption(const std::string& text) {
     setWindowTitle(QString::fromStdString(text));
 }
 
-void TMainWindow::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (Shown)
+// Start-up runs after the show has finished rather than in the show event:
+// its boxes run event loops of their own, where HideTimer may fire, and a
+// window hidden inside its show event is put on the screen all the same once
+// the event returns.
+void TMainWindow::setVisible(bool visible) {
+    QMainWindow::setVisible(visible);
+    if (!visible || Shown)
         return;
     Shown = true;
     FormShow();

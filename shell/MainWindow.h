@@ -64,6 +64,9 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     void ConnClick();
     void HostButtonClick();
     void CancelButtonClick();
+    // Enter and Esc while the host prompt is shown, wherever the focus is.
+    // true: the prompt took the key.
+    bool PromptKeyDown(int virtualKey, unsigned modifiers);
     void DisConnClick();
     void QuitClick();
     void TelnetConnected();
@@ -152,6 +155,10 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     // before it is slept, so the waits can be watched; they stay real.
     std::function<void(int ms)> OnSleep;
 
+    // Runs start-up the first time the window is shown, once the window is
+    // on the screen.
+    void setVisible(bool visible) override;
+
     // True once the window has been closed for good.
     bool Closed = false;
 
@@ -160,10 +167,8 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     void Finished();
 
   protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void CreateMenu();

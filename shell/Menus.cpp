@@ -122,9 +122,8 @@ void TMainWindow::CreateHostPrompt() {
 
     connect(HostButton, &QPushButton::clicked, this, [this] { HostButtonClick(); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButtonClick(); });
-    // Enter in the input presses the default button; Esc the cancel button.
-    connect(HostEdit, &QLineEdit::returnPressed, this, [this] { HostButtonClick(); });
-    HostEdit->installEventFilter(this);
+    // Enter and Esc reach the buttons through PromptKeyDown, wherever the
+    // focus is.
 }
 
 void TMainWindow::CreateAboutPanel() {

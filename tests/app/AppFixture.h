@@ -8,6 +8,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWindow>
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
@@ -47,6 +50,12 @@ class TAppTest : public ::testing::Test {
     TAppTest() {
         SetMessageBoxHook([this](const std::string& text, TMessageKind kind) {
             Boxes.push_back({text, kind, Window != nullptr && Window->isVisible()});
+            // A real box runs an event loop of its own until it is answered.
+            if (BoxLoopMs > 0) {
+                QEventLoop loop;
+                QTimer::singleShot(BoxLoopMs, &loop, &QEventLoop::quit);
+                loop.exec();
+            }
             if (kind == TMessageKind::Ok)
                 return IdOk;
             if (Answers.empty())
@@ -71,6 +80,13 @@ class TAppTest : public ::testing::Test {
         return WaitUntil([this] { return Window->Closed; }, timeoutMs);
     }
 
+    // The window as the user sees it: the widget, and the platform's window,
+    // which can stay mapped after the widget has been hidden.
+    bool OnScreen() const {
+        const QWindow* handle = Window->windowHandle();
+        return Window->isVisible() || (handle != nullptr && handle->isVisible());
+    }
+
     std::filesystem::path SettingsFile() const { return Dir / "Lemnar.ini"; }
     std::string Caption() const { return Window->windowTitle().toStdString(); }
     std::vector<std::string> BoxTexts() const {
@@ -83,6 +99,7 @@ class TAppTest : public ::testing::Test {
     TTempDir Dir;
     std::vector<TBox> Boxes;
     std::deque<int> Answers; // answers to Yes/No questions, in order; then No
+    int BoxLoopMs = 0;       // how long each box runs its event loop; 0: none
     std::unique_ptr<TMainWindow> Window;
 };
 

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 namespace lemnar::test {
 namespace {
@@ -126,14 +127,17 @@ TEST_F(TConnectionTest, QuietRefusedConnectionGoesToTheLog) {
 }
 
 // Without a log, S alone is not quiet: the box still comes, the window stays
-// hidden.
+// hidden. The box runs its own event loop, as a real one does, while start-up
+// is still under way.
 TEST_F(TConnectionTest, HiddenWithoutLogStillShowsTheBox) {
     const std::string host = "127.0.0.1:" + std::to_string(RefusingPort());
+    BoxLoopMs = 50;
     Start({"S", "h", host});
     ASSERT_EQ(BoxTexts(), std::vector<std::string>{ConnectFailed(host)});
-    EXPECT_TRUE(WaitUntil([this] { return !Window->isVisible(); }, 2000));
+    EXPECT_TRUE(WaitUntil([this] { return !OnScreen(); }, 2000));
     Pump(50);
-    EXPECT_FALSE(Window->isVisible());
+    EXPECT_FALSE(OnScreen());
+    EXPECT_FALSE(Window->Panel->isVisible());
     EXPECT_FALSE(Window->Closed);
 }
 
@@ -295,6 +299,49 @@ TEST_F(TConnectionTest, ClosedWindowSignalsTheEnd) {
     Window->QuitClick();
     ASSERT_TRUE(WaitClosed());
     EXPECT_EQ(finished, 1);
+}
+
+// While the prompt is shown, Esc presses "Отмена" and Enter the button with
+// the focus, else "Подключиться", wherever the focus is; a click on the
+// terminal area leaves the focus in the input.
+TEST_F(TConnectionTest, PromptKeysWorkWhereverTheFocusIs) {
+    const std::string host = "127.0.0.1:" + std::to_string(RefusingPort());
+    Start({});
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get(), 5000));
+    ASSERT_EQ(QApplication::focusWidget(), Window->HostEdit);
+    const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+
+    QTest::mouseClick(Window->View, Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(QApplication::focusWidget(), Window->HostEdit);
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString(host));
+    EXPECT_EQ(Window->HostEdit->text().toStdString(), host);
+    Window->View->setFocus();
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(Window->Panel->isVisible());
+
+    Window->ConnClick();
+    Window->CancelButton->setFocus();
+    press(Qt::Key_Return);
+    EXPECT_FALSE(Window->Panel->isVisible());
+    EXPECT_TRUE(Boxes.empty());
+
+    // Enter in the input, elsewhere, and on the connect button: one attempt
+    // each, reported once.
+    QWidget* const focuses[] = {Window->HostEdit, Window->View, Window->HostButton, Window.get()};
+    for (QWidget* focus : focuses) {
+        Boxes.clear();
+        Window->ConnClick();
+        Window->HostEdit->setText(QString::fromStdString(host));
+        focus->setFocus();
+        QTest::keyClick(QApplication::focusWidget() != nullptr ? QApplication::focusWidget()
+                                                               : focus,
+                        Qt::Key_Enter, Qt::KeypadModifier);
+        EXPECT_EQ(BoxTexts(), std::vector<std::string>{ConnectFailed(host)});
+        EXPECT_FALSE(Window->Panel->isVisible());
+    }
+    // Without the prompt the terminal area takes the focus on a click again.
+    QTest::mouseClick(Window->View, Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(QApplication::focusWidget(), Window->View);
 }
 
 TEST_F(TConnectionTest, CancelHidesThePromptAndConnDoesNotReplayAScript) {

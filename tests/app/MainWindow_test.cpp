@@ -120,6 +120,23 @@ TEST_F(TMainWindowTest, ExitOptionIsNotOverriddenByTheFile) {
     EXPECT_EQ(Window->ShellState.QuietMode, 0);
 }
 
+// The grids the README names: with the fallback face (cells of 8 x 15) the
+// default client area of 640 x 480 holds 80 x 32 cells, and H 375 gives
+// 80 x 25.
+TEST_F(TMainWindowTest, DefaultAndShortenedGridsOfTheFallbackFace) {
+    Start({});
+    if (Window->Terminal.CellWidth != 8 || Window->Terminal.CellHeight != 15)
+        GTEST_SKIP() << "cells of " << Window->Terminal.CellWidth << " x "
+                     << Window->Terminal.CellHeight << ": not the fallback face";
+    EXPECT_EQ(Window->Terminal.ScreenCols, 80);
+    EXPECT_EQ(Window->Terminal.ScreenRows, 32);
+    Window.reset();
+    Start({"H", "375"});
+    EXPECT_EQ(Window->Terminal.ScreenCols, 80);
+    EXPECT_EQ(Window->Terminal.ScreenRows, 25);
+    EXPECT_EQ(Window->ClientHeight(), 375);
+}
+
 TEST_F(TMainWindowTest, HeightIsCappedAtEightyRows) {
     Start({"W", "1000", "H", "4000"});
     const int cw = Window->Terminal.CellWidth;
@@ -161,8 +178,36 @@ TEST_F(TMainWindowTest, QuietScriptWithoutHostWritesTheLogAndQuits) {
 
 TEST_F(TMainWindowTest, StartedHiddenTheWindowHides) {
     Start({"S"});
-    EXPECT_TRUE(WaitUntil([this] { return !Window->isVisible(); }, 2000));
+    EXPECT_TRUE(WaitUntil([this] { return !OnScreen(); }, 2000));
     EXPECT_EQ(Window->ShellState.QuietMode, 0);
+}
+
+// A script started hidden that cannot connect: the box is the only thing
+// shown, and the program stays, idle and hidden.
+TEST_F(TMainWindowTest, StartedHiddenScriptFailureShowsOnlyTheBox) {
+    const std::string host = "127.0.0.1:" + std::to_string(RefusingPort());
+    WriteFile(Dir / "s.txt", "user\npass\n");
+    BoxLoopMs = 50;
+    Start({"S", "B", (Dir / "s.txt").string(), "h", host});
+    ASSERT_TRUE(WaitUntil([this] { return !Boxes.empty(); }, 5000));
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Удалённый сервер " + host +
+                                                   " не отвечает. Проверьте правильность адреса"});
+    EXPECT_FALSE(Boxes[0].WindowVisible);
+    Pump(100);
+    EXPECT_FALSE(OnScreen());
+    EXPECT_FALSE(Window->Closed);
+}
+
+// A log named in the settings file that cannot be opened: started hidden, the
+// window is shown for the box, and the program ends.
+TEST_F(TMainWindowTest, StartedHiddenLogErrorShowsTheWindowAndQuits) {
+    WriteFile(SettingsFile(), "[Options]\nLogfile=/nonexistent-dir/x/lemnar.log\n");
+    BoxLoopMs = 50;
+    Start({"S"});
+    ASSERT_TRUE(WaitClosed());
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Ошибка открытия лога на запись"});
+    EXPECT_TRUE(Boxes[0].WindowVisible);
+    EXPECT_EQ(Window->Terminal.LogEnabled, 0);
 }
 
 TEST_F(TMainWindowTest, HelpFileBesideTheProgramIsFound) {

@@ -12,6 +12,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStringDecoder>
 #include <QTest>
 
 namespace lemnar::test {
@@ -103,6 +107,70 @@ TEST_F(TMenusTest, HelpShowsTheShippedFileAndDisablesTheMainWindow) {
     QTest::keyClick(help->HelpText, Qt::Key_Escape);
     EXPECT_FALSE(help->isVisible());
     EXPECT_TRUE(Window->isEnabled());
+}
+
+// The help window takes the size of its text: every line whole, no line cut,
+// as far as the screen allows.
+TEST_F(TMenusTest, HelpWindowSizesItselfToItsText) {
+    const std::string wide(90, 'x');
+    WriteFile(Dir / "Lemnar.hlp", "short\n" + wide + "\nend\n");
+    WriteFile(Dir / "long.hlp", std::string(400, '\n') + "last\n");
+    Start({});
+    const auto fitsWhole = [](THelpForm* help) {
+        QCoreApplication::processEvents();
+        EXPECT_EQ(help->HelpText->horizontalScrollBar()->maximum(), 0);
+        EXPECT_EQ(help->HelpText->verticalScrollBar()->maximum(), 0);
+    };
+    Window->N2->trigger();
+    THelpForm* help = Window->HelpForm;
+    fitsWhole(help);
+    EXPECT_GT(help->width(), 601);
+    EXPECT_LT(help->height(), 546 / 2);
+    const QSize fitted = help->size();
+    help->close();
+
+    // Missing help: one line, and a window that is smaller again.
+    std::filesystem::remove(Dir / "Lemnar.hlp");
+    Window->ShellState.HelpAvailable = 0;
+    Window->N2->trigger();
+    fitsWhole(help);
+    EXPECT_LT(help->height(), fitted.height());
+    help->close();
+
+    // A text longer than the screen: the window stays on it and scrolls.
+    SetField(Window->ShellState.HelpPath, (Dir / "long.hlp").string());
+    Window->ShellState.HelpAvailable = 1;
+    Window->N2->trigger();
+    QCoreApplication::processEvents();
+    const QRect screen = help->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(help->frameGeometry()))
+        << help->frameGeometry().height() << " in " << screen.height();
+    EXPECT_GT(help->HelpText->verticalScrollBar()->maximum(), 0);
+}
+
+// The shipped help is stored as UTF-8 with LF line ends, and tells what the
+// keys do: typed Cyrillic goes out in code page 866 in TTY mode too, and
+// Print Screen saves only while connected.
+TEST(ShippedHelp, EncodingAndWhatItSaysOfTheKeys) {
+    QFile file(QStringLiteral(LEMNAR_SOURCE_DIR "/resources/Lemnar.hlp"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    ASSERT_FALSE(utf8.hasError());
+    EXPECT_FALSE(bytes.contains('\r'));
+    // The text of a section, from its heading to the next one.
+    const auto section = [&](const QString& heading) {
+        const qsizetype from = text.indexOf(QStringLiteral("\n") + heading);
+        const qsizetype to = text.indexOf(QRegularExpression(QStringLiteral("\n\\d+\\. ")),
+                                          from + heading.size() + 1);
+        return from < 0 ? QString() : text.mid(from, to < 0 ? -1 : to - from);
+    };
+    const QString tty = section(QStringLiteral("8. РЕЖИМ TTY"));
+    EXPECT_TRUE(tty.contains(QStringLiteral("866"))) << tty.toStdString();
+    const QString capture = section(QStringLiteral("9. СНИМОК ЭКРАНА"));
+    EXPECT_TRUE(capture.contains(QStringLiteral("Во время соединения"))) << capture.toStdString();
+    EXPECT_TRUE(capture.contains(QStringLiteral("Без соединения"))) << capture.toStdString();
 }
 
 TEST_F(TMenusTest, HelpInCodePage1251IsReadToo) {

@@ -1,6 +1,7 @@
-// The real program on an X server of its own, logged in to the demo server by
-// a script: the screen as the X server shows it must hold exactly the picture
-// that the program's own Print Screen capture saves.
+// The real program on an X server of its own. Logged in to the demo server by
+// a script, the screen as the X server shows it must hold exactly the picture
+// that the program's own Print Screen capture saves; started hidden, nothing
+// but its boxes comes on the screen.
 
 #include "e2e/DemoServerProcess.h"
 #include "shell/TempDir.h"
@@ -15,8 +16,12 @@
 #include <QRect>
 #include <QStandardPaths>
 #include <QThread>
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <optional>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace lemnar::test {
 namespace {
@@ -79,6 +84,30 @@ class TXServer {
   private:
     QProcess Process;
 };
+
+// A loopback port where nothing listens: a port just bound and let go.
+int RefusingPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (fd >= 0)
+        ::close(fd);
+    return port;
+}
+
+// The visible windows whose name matches pattern (a regular expression).
+QStringList VisibleWindows(const QString& xdotool, const QString& pattern,
+                           const QProcessEnvironment& env) {
+    // xdotool ends with status 1 when nothing matches.
+    const TRun found = RunTool(xdotool, {"search", "--onlyvisible", "--name", pattern}, env);
+    return QString::fromStdString(found.Output).split('\n', Qt::SkipEmptyParts);
+}
 
 QImage Rgb32(const QImage& image) {
     return image.convertToFormat(QImage::Format_RGB32);
@@ -192,6 +221,59 @@ TEST(XvfbWindowTest, ScreenShowsWhatPrintScreenSaves) {
     // Below the menu bar, at the window's left edge.
     EXPECT_EQ(at->x(), 0);
     EXPECT_GT(at->y(), 0);
+
+    Stop(lemnar);
+}
+
+// Started hidden, a connection that fails is reported in a box of its own
+// ("Lemnar"); the main window ("Lemnar v. 2.54 ...") is not on the screen
+// then, nor after the box is answered, and the program goes on.
+TEST(XvfbWindowTest, HiddenStartShowsOnlyTheFailureBox) {
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    const QString xdotool = QStandardPaths::findExecutable("xdotool");
+    if (xvfb.isEmpty() || xdotool.isEmpty())
+        GTEST_SKIP() << "Xvfb or xdotool is not installed (tools/setup-debian.sh installs both); "
+                        "the real window is not checked";
+
+    TXServer x;
+    std::string error;
+    ASSERT_TRUE(x.Start(xvfb, error)) << error;
+    TTempDir dir;
+    const auto program = dir / "lemnar";
+    std::filesystem::copy_file(LEMNAR_PROGRAM, program);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", x.Display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    QProcess lemnar;
+    lemnar.setProcessEnvironment(env);
+    lemnar.setProcessChannelMode(QProcess::ForwardedChannels);
+    const int port = RefusingPort();
+    ASSERT_NE(port, 0);
+    lemnar.start(QString::fromStdString(program.string()),
+                 {"S", "h", QString("127.0.0.1:%1").arg(port)});
+    ASSERT_TRUE(lemnar.waitForStarted(10000));
+
+    QStringList boxes;
+    QElapsedTimer clock;
+    clock.start();
+    while (boxes.isEmpty() && clock.elapsed() < 20000 && lemnar.state() == QProcess::Running) {
+        QThread::msleep(200);
+        boxes = VisibleWindows(xdotool, "^Lemnar$", env);
+    }
+    ASSERT_FALSE(boxes.isEmpty()) << "no box within 20 s";
+    QThread::msleep(300);
+    EXPECT_TRUE(VisibleWindows(xdotool, "^Lemnar v", env).isEmpty()) << "behind the box";
+
+    RunTool(xdotool, {"windowfocus", "--sync", boxes.first()}, env);
+    RunTool(xdotool, {"key", "Return"}, env);
+    clock.restart();
+    while (!VisibleWindows(xdotool, "^Lemnar$", env).isEmpty() && clock.elapsed() < 10000)
+        QThread::msleep(200);
+    EXPECT_TRUE(VisibleWindows(xdotool, "^Lemnar$", env).isEmpty()) << "the box stays";
+    QThread::msleep(1000);
+    EXPECT_TRUE(VisibleWindows(xdotool, "^Lemnar v", env).isEmpty()) << "after the box";
+    EXPECT_EQ(lemnar.state(), QProcess::Running);
 
     Stop(lemnar);
 }

@@ -80,7 +80,7 @@ TEST(KeyDownPath, AnsiAndTtyKeypadTypesCharactersOnly) {
 }
 
 // Typed characters: Unicode to code page 1251, the upper half moved to its
-// code page 866 place; characters without a 1251 byte send nothing.
+// code page 866 place; a character without a 1251 byte sends '?'.
 TEST(KeyPressPath, TypedCharactersGoOutInCodePage866) {
     ExpectSent("qnx", {
                           {"Latin a", Qt::Key_A, None, nullptr, "a"},
@@ -94,7 +94,9 @@ TEST(KeyPressPath, TypedCharactersGoOutInCodePage866) {
                           {"Cyrillic ё", static_cast<Qt::Key>(0x0401), None, "ё", "\xB8"},
                           {"Cyrillic Ё", static_cast<Qt::Key>(0x0401), Shift, "Ё", "\xE8"},
                           {"euro, 1251 88", Qt::Key_unknown, None, "€", "\xC8"},
-                          {"Greek α", Qt::Key_unknown, None, "α", ""},
+                          {"Greek α", Qt::Key_unknown, None, "α", "?"},
+                          {"emoji", Qt::Key_unknown, None, "\U0001F600", "?"},
+                          {"two without 1251", Qt::Key_unknown, None, "ωж", "?\xA6"},
                       });
 }
 

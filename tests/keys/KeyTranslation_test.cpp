@@ -99,7 +99,11 @@ TEST(KeyTranslation, TypedCharactersHaveTheirCodePage1251Bytes) {
     EXPECT_EQ(UnicodeToKeyByte(U'А'), 0xC0);
     EXPECT_EQ(UnicodeToKeyByte(U'я'), 0xFF);
     EXPECT_EQ(UnicodeToKeyByte(U'Ё'), 0xA8);
-    EXPECT_EQ(UnicodeToKeyByte(U'α'), -1);
+    // Characters that code page 1251 lacks are typed as '?'.
+    EXPECT_EQ(UnicodeToKeyByte(U'α'), '?');
+    EXPECT_EQ(UnicodeToKeyByte(U'中'), '?');
+    EXPECT_EQ(UnicodeToKeyByte(U'\U0001F600'), '?');
+    EXPECT_EQ(UnicodeToKeyByte(char32_t{0x98}), '?'); // the one byte 1251 leaves unassigned
 }
 
 } // namespace
