@@ -119,4 +119,10 @@ bool SaveSettings(const TShellState& state, const TIniFile& ini, bool logEnabled
     return allWritten;
 }
 
+std::string SettingsNotSavedText(std::string_view path) {
+    std::string text = "Не удалось сохранить настройки в файл ";
+    text += path;
+    return text;
+}
+
 } // namespace lemnar

@@ -43,4 +43,8 @@ void RestoreSettingsFields(TShellState& state, const TIniFile& ini);
 bool SaveSettings(const TShellState& state, const TIniFile& ini, bool logEnabled,
                   const TWindowGeometry& window);
 
+// "Не удалось сохранить настройки в файл <path>": the one report of a
+// settings file that cannot be written.
+std::string SettingsNotSavedText(std::string_view path);
+
 } // namespace lemnar
