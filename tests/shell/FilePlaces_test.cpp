@@ -21,6 +21,10 @@ struct TUserPathCase {
     const char* Expected;
 };
 
+void PrintTo(const TUserPathCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
 class UserSettingsPathTest : public ::testing::TestWithParam<TUserPathCase> {};
 
 TEST_P(UserSettingsPathTest, FromConfigHomeElseHome) {
