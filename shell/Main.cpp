@@ -9,6 +9,9 @@
 
 int main(int argc, char** argv) {
     lemnar::TApplication app(argc, argv);
+    // Names the installed desktop entry, so a desktop shows the window with
+    // the entry's name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.lemnar.Lemnar"));
     // The program ends when the main window has closed for good, whatever
     // other window is still open.
     app.setQuitOnLastWindowClosed(false);

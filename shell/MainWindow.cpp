@@ -5,6 +5,7 @@
 #include "platform/AppIcon.h"
 #include "platform/MessageBox.h"
 #include "shell/HelpForm.h"
+#include "shell/core/FilePlaces.h"
 #include "shell/core/LogFile.h"
 #include "shell/core/Settings.h"
 #include "terminal/FontSize.h"
@@ -68,6 +69,7 @@ TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, 
         ShowMessageBox(this, "Ошибка при определении имени программы");
         std::exit(0);
     }
+    PlaceSettings(ShellState, DirectoryWritable(ShellState.ProgramDir), UserSettingsPath());
 }
 
 TMainWindow::~TMainWindow() {
@@ -100,7 +102,7 @@ void TMainWindow::MessageBeep(unsigned) {
 }
 
 TIniFile TMainWindow::Settings() const {
-    return TIniFile(ShellState.SettingsPath);
+    return TIniFile(SettingsReadPath(ShellState));
 }
 
 TWindowGeometry TMainWindow::CurrentGeometry() const {
@@ -251,7 +253,17 @@ void TMainWindow::CenterInWindow(QWidget* control) {
 }
 
 void TMainWindow::SaveSettings() {
-    lemnar::SaveSettings(ShellState, Settings(), Terminal.LogEnabled == 1, CurrentGeometry());
+    const bool saved = MakeSettingsDirectory(ShellState) &&
+                       lemnar::SaveSettings(ShellState, TIniFile(ShellState.SettingsPath),
+                                            Terminal.LogEnabled == 1, CurrentGeometry());
+    if (saved || SettingsFailureReported)
+        return;
+    SettingsFailureReported = true;
+    const std::string text = SettingsNotSavedText(FieldText(ShellState.SettingsPath));
+    if (Terminal.LogEnabled == 1 && Terminal.LogFile != nullptr)
+        WriteLogError(Terminal.LogFile, text);
+    else
+        ShowMessageBox(this, text);
 }
 
 void TMainWindow::HideTimerTimer() {

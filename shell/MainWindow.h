@@ -56,6 +56,9 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     void FormResize();
     void FormPaint();
     void CenterInWindow(QWidget* control);
+    // Writes the settings file. One that cannot be written is reported once a
+    // run (in the log when logging is on, else in a box), and the program goes
+    // on.
     void SaveSettings();
 
     // Connection lifecycle.
@@ -185,6 +188,8 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     void ScriptFailure(std::string_view text);
     void Caption(const std::string& text);
     TWindowGeometry CurrentGeometry() const;
+    // The settings file to read (see SettingsReadPath); saves go to
+    // ShellState.SettingsPath.
     TIniFile Settings() const;
     void CloseFiles();
     void Sleep(int ms);
@@ -192,6 +197,7 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     std::unique_ptr<THelpForm> HelpFormOwner;
     bool Shown = false;
     bool InResize = false;
+    bool SettingsFailureReported = false;
 };
 
 } // namespace lemnar

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite as CI runs it: install what is missing, check the
 # formatting, build with AddressSanitizer + UndefinedBehaviorSanitizer and run
-# every test, then build the threaded tests with ThreadSanitizer and run them.
+# every test, build the Debian package and check it as installed, then build
+# the threaded tests with ThreadSanitizer and run them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -22,6 +23,9 @@ cmake -S . -B build-asan -DLEMNAR_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug >/de
 cmake --build build-asan -j"$jobs"
 echo "== tests (address + undefined)"
 (cd build-asan && ctest --output-on-failure -j"$jobs" --timeout 600)
+
+echo "== Debian package, checked as installed"
+bash tools/check-package.sh
 
 echo "== build (thread)"
 # The hand-off between the receive thread and the window thread lives in the

@@ -1,5 +1,6 @@
 #include "shell/core/Settings.h"
 
+#include "shell/core/FilePlaces.h"
 #include "shell/core/LogFile.h"
 
 #include <cstdio>
@@ -25,6 +26,22 @@ bool FileOpensForReading(const char* path) {
     }
     std::fclose(file);
     return true;
+}
+
+// The help file beside the program, else the installed one in the data
+// directory. With neither, HelpPath names the one beside the program, the
+// name the help window then reports as missing.
+void FindHelpFile(TShellState& state) {
+    const std::string programDir(FieldText(state.ProgramDir));
+    SetField(state.HelpPath, programDir + std::string(HelpFileName));
+    state.HelpAvailable = FileOpensForReading(state.HelpPath);
+    const std::string installed = DataDir(programDir) + std::string(HelpFileName);
+    // A path too long for the field would name another file.
+    if (state.HelpAvailable == 0 && installed.size() < sizeof(state.HelpPath) &&
+        FileOpensForReading(installed.c_str())) {
+        SetField(state.HelpPath, installed);
+        state.HelpAvailable = 1;
+    }
 }
 
 } // namespace
@@ -86,8 +103,7 @@ void ReadLateSettings(TShellState& state, const TStartOptions& options, bool log
         state.ExitOnDisconnect = !value.empty() && value[0] == '1';
     }
     if (!options.HelpGiven) {
-        SetField(state.HelpPath, std::string(FieldText(state.ProgramDir)) + "Lemnar.hlp");
-        state.HelpAvailable = FileOpensForReading(state.HelpPath);
+        FindHelpFile(state);
     }
 }
 
@@ -117,6 +133,12 @@ bool SaveSettings(const TShellState& state, const TIniFile& ini, bool logEnabled
         allWritten = ini.WriteString(SettingsSection, key, value) && allWritten;
     }
     return allWritten;
+}
+
+std::string SettingsNotSavedText(std::string_view path) {
+    std::string text = "Не удалось сохранить настройки в файл ";
+    text += path;
+    return text;
 }
 
 } // namespace lemnar

@@ -27,8 +27,9 @@ std::optional<std::string> ReadLogSetting(TShellState& state, TStartOptions& opt
 
 // The start-up steps after the log is open for the run: QuietMode (from
 // logEnabled and the command line's S and E only), Login and Host when still
-// empty, ExitOnDisconnect when the command line left it open, and the help
-// file beside the program unless the command line named one.
+// empty, ExitOnDisconnect when the command line left it open, and, unless the
+// command line named one, the help file: beside the program, else in the
+// installed data directory.
 void ReadLateSettings(TShellState& state, const TStartOptions& options, bool logEnabled,
                       const TIniFile& ini);
 
@@ -42,5 +43,9 @@ void RestoreSettingsFields(TShellState& state, const TIniFile& ini);
 // write succeeded.
 bool SaveSettings(const TShellState& state, const TIniFile& ini, bool logEnabled,
                   const TWindowGeometry& window);
+
+// "Не удалось сохранить настройки в файл <path>": the one report of a
+// settings file that cannot be written.
+std::string SettingsNotSavedText(std::string_view path);
 
 } // namespace lemnar

@@ -70,9 +70,11 @@ class TAppTest : public ::testing::Test {
         SetMessageBoxHook(nullptr);
     }
 
-    // Builds the window with args and shows it, which runs start-up.
-    void Start(std::vector<std::string> args) {
-        Window = std::make_unique<TMainWindow>(std::move(args), Dir.Path().string());
+    // Builds the window with args and shows it, which runs start-up. The
+    // program's directory is Dir unless programDir names another.
+    void Start(std::vector<std::string> args, const std::filesystem::path& programDir = {}) {
+        Window = std::make_unique<TMainWindow>(
+            std::move(args), (programDir.empty() ? Dir.Path() : programDir).string());
         Window->show();
     }
 

@@ -4,7 +4,9 @@
 #include "app/AppFixture.h"
 #include "app/ScriptedServer.h"
 
+#include "keyboard/Cp1251.h"
 #include "shell/core/IniFile.h"
+#include "support/ScopedEnv.h"
 #include "terminal/FontSize.h"
 
 #include <QAction>
@@ -214,6 +216,102 @@ TEST_F(TMainWindowTest, HelpFileBesideTheProgramIsFound) {
     WriteFile(Dir / "Lemnar.hlp", "x\n");
     Start({});
     EXPECT_EQ(Window->ShellState.HelpAvailable, 1);
+}
+
+// Where the settings file is: beside the program while its directory can be
+// written, else in the user's configuration directory. Tests run as root, who
+// may write into any directory, so a program directory that cannot be written
+// is one below a regular file, where nobody can create anything.
+class TSettingsPlaceTest : public TAppTest {
+  protected:
+    TSettingsPlaceTest() { WriteFile(Dir / "blocker", "not a directory"); }
+
+    std::filesystem::path UnwritableProgramDir() const { return Dir / "blocker" / "bin"; }
+    std::filesystem::path UserSettings() const { return Dir / "config" / "Lemnar" / "Lemnar.ini"; }
+
+    TScopedEnv ConfigHome{"XDG_CONFIG_HOME", (Dir / "config").c_str()};
+};
+
+TEST_F(TSettingsPlaceTest, WritableProgramDirectoryKeepsTheFileBesideTheProgram) {
+    WriteFile(SettingsFile(), "[Options]\nLogin=portable\n");
+    Start({});
+    EXPECT_EQ(FieldText(Window->ShellState.SettingsPath), SettingsFile().string());
+    EXPECT_EQ(FieldText(Window->ShellState.Login), "portable");
+    Window->SaveSettings();
+    EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Options", "Width", ""),
+              std::to_string(Window->ClientWidth()));
+    EXPECT_FALSE(std::filesystem::exists(Dir / "config"));
+    EXPECT_TRUE(Boxes.empty());
+}
+
+// The settings the peer's close saves are read back at the next start.
+TEST_F(TSettingsPlaceTest, UnwritableProgramDirectorySavesInTheConfigDirectory) {
+    TScriptedServer server;
+    Start({"h", server.HostPort(), "L", "bob", "W", "400", "F", "12"}, UnwritableProgramDir());
+    EXPECT_EQ(FieldText(Window->ShellState.SettingsPath), UserSettings().string());
+    ASSERT_EQ(Window->Connected, 1);
+    ASSERT_TRUE(WaitUntil([&] { return server.Accepted(); }));
+    EXPECT_FALSE(std::filesystem::exists(Dir / "config"));
+    server.Close();
+    ASSERT_TRUE(WaitUntil([&] { return Window->Connected == 0; }));
+    EXPECT_TRUE(Boxes.empty());
+    ASSERT_TRUE(std::filesystem::exists(UserSettings()));
+    const int width = Window->ClientWidth();
+    Window.reset();
+
+    Start({}, UnwritableProgramDir());
+    EXPECT_EQ(FieldText(Window->ShellState.Host), server.HostPort());
+    EXPECT_EQ(Window->ShellState.HostKnown, 1);
+    EXPECT_EQ(FieldText(Window->ShellState.Login), "bob");
+    EXPECT_EQ(Window->FontSize, 12);
+    EXPECT_EQ(Window->ClientWidth(), width);
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(TSettingsPlaceTest, WithoutConfigHomeTheFileGoesToDotConfig) {
+    TScopedEnv noConfigHome("XDG_CONFIG_HOME", nullptr);
+    TScopedEnv home("HOME", (Dir / "home").c_str());
+    Start({}, UnwritableProgramDir());
+    const auto file = Dir / "home" / ".config" / "Lemnar" / "Lemnar.ini";
+    EXPECT_EQ(FieldText(Window->ShellState.SettingsPath), file.string());
+    Window->SaveSettings();
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_TRUE(Boxes.empty());
+}
+
+// A file that cannot be written anywhere is reported once, in a box, and the
+// program goes on.
+TEST_F(TSettingsPlaceTest, UnwritableEverywhereIsReportedOnceInABox) {
+    TScopedEnv blockedConfig("XDG_CONFIG_HOME", (Dir / "blocker").c_str());
+    TScriptedServer server;
+    Start({"h", server.HostPort()}, UnwritableProgramDir());
+    ASSERT_EQ(Window->Connected, 1);
+    ASSERT_TRUE(WaitUntil([&] { return server.Accepted(); }));
+    server.Close();
+    ASSERT_TRUE(WaitUntil([&] { return Window->Connected == 0; }));
+    Window->SaveSettings();
+    const std::string file = (Dir / "blocker" / "Lemnar" / "Lemnar.ini").string();
+    ASSERT_EQ(BoxTexts(),
+              std::vector<std::string>{"Не удалось сохранить настройки в файл " + file});
+    EXPECT_EQ(Boxes[0].Kind, TMessageKind::Ok);
+    Pump(100);
+    EXPECT_FALSE(Window->Closed);
+    EXPECT_TRUE(Window->Conn->isEnabled());
+}
+
+// With a log the report goes there instead of a box, also once.
+TEST_F(TSettingsPlaceTest, UnwritableEverywhereIsReportedOnceInTheLog) {
+    TScopedEnv blockedConfig("XDG_CONFIG_HOME", (Dir / "blocker").c_str());
+    const auto log = Dir / "lemnar.log";
+    Start({"P", log.string()}, UnwritableProgramDir());
+    ASSERT_EQ(Window->Terminal.LogEnabled, 1);
+    Window->SaveSettings();
+    Window->SaveSettings();
+    const std::string file = (Dir / "blocker" / "Lemnar" / "Lemnar.ini").string();
+    EXPECT_EQ(ReadFile(log),
+              Utf8ToCp1251("Не удалось сохранить настройки в файл " + file) + "\r\n");
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_FALSE(Window->Closed);
 }
 
 } // namespace

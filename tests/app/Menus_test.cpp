@@ -4,6 +4,7 @@
 #include "app/ScriptedServer.h"
 
 #include "shell/HelpForm.h"
+#include "shell/core/FilePlaces.h"
 
 #include <QAction>
 #include <QFile>
@@ -206,6 +207,27 @@ TEST_F(TMenusTest, DeactivatedHelpEnablesTheMainWindow) {
     QCoreApplication::sendEvent(Window->HelpForm, &change);
     EXPECT_TRUE(Window->isEnabled());
     EXPECT_TRUE(Window->HelpForm->isVisible());
+}
+
+// An installed program shows the help file of the data directory; without
+// one anywhere the line still names the place beside the program.
+TEST_F(TMenusTest, HelpFromTheDataDirectoryOfAnInstalledProgram) {
+    const std::filesystem::path bin = Dir / "usr" / "bin";
+    std::filesystem::create_directories(bin);
+    Start({}, bin);
+    Window->N2->trigger();
+    EXPECT_EQ(Window->HelpForm->Text().toStdString(),
+              "Не обнаружен файл помощи " + (bin / "Lemnar.hlp").string());
+    Window->HelpForm->close();
+    Window.reset();
+
+    const std::string data = DataDir(bin.string() + "/");
+    std::filesystem::create_directories(data);
+    WriteFile(data + "Lemnar.hlp", "installed help\n");
+    Start({}, bin);
+    ASSERT_EQ(Window->ShellState.HelpAvailable, 1);
+    Window->N2->trigger();
+    EXPECT_EQ(Window->HelpForm->Text().toStdString(), "installed help\n");
 }
 
 TEST_F(TMenusTest, HelpGivenOnTheCommandLine) {

@@ -1,5 +1,7 @@
 #include "shell/core/Settings.h"
 
+#include "shell/core/FilePlaces.h"
+
 #include "shell/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -169,6 +171,41 @@ TEST_F(SettingsTest, HelpBesideTheProgramUnlessGiven) {
 
     TShellState given;
     TStartOptions options;
+    ASSERT_FALSE(ParseCommandLine({"?", (Dir / "other.hlp").string()}, given, options));
+    ReadLateSettings(given, options, false, Ini);
+    EXPECT_EQ(FieldText(given.HelpPath), (Dir / "other.hlp").string());
+    EXPECT_EQ(given.HelpAvailable, 0);
+}
+
+// An installed program finds the help file in the data directory; a copy
+// beside the program comes first.
+TEST_F(SettingsTest, HelpBesideTheProgramFirstThenInTheDataDirectory) {
+    const std::filesystem::path bin = Dir / "usr" / "bin";
+    std::filesystem::create_directories(bin);
+    TShellState state;
+    ASSERT_TRUE(InitShellState(state, bin.string(), "/", "x"));
+    const std::string data = DataDir(FieldText(state.ProgramDir));
+    ASSERT_NE(data, std::string(FieldText(state.ProgramDir)));
+
+    ReadLateSettings(state, Options, false, Ini);
+    EXPECT_EQ(FieldText(state.HelpPath), (bin / "Lemnar.hlp").string());
+    EXPECT_EQ(state.HelpAvailable, 0);
+
+    std::filesystem::create_directories(data);
+    WriteFile(data + "Lemnar.hlp", "installed");
+    ReadLateSettings(state, Options, false, Ini);
+    EXPECT_EQ(FieldText(state.HelpPath), data + "Lemnar.hlp");
+    EXPECT_EQ(state.HelpAvailable, 1);
+
+    WriteFile(bin / "Lemnar.hlp", "beside");
+    ReadLateSettings(state, Options, false, Ini);
+    EXPECT_EQ(FieldText(state.HelpPath), (bin / "Lemnar.hlp").string());
+    EXPECT_EQ(state.HelpAvailable, 1);
+
+    // A help file named on the command line is the only one looked at.
+    TShellState given;
+    TStartOptions options;
+    ASSERT_TRUE(InitShellState(given, bin.string(), "/", "x"));
     ASSERT_FALSE(ParseCommandLine({"?", (Dir / "other.hlp").string()}, given, options));
     ReadLateSettings(given, options, false, Ini);
     EXPECT_EQ(FieldText(given.HelpPath), (Dir / "other.hlp").string());
