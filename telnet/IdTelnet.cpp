@@ -66,8 +66,8 @@ TIdTelnet::TIdTelnet(TIdMainThreadQueue& queue) : Queue(queue) {
 }
 
 TIdTelnet::~TIdTelnet() {
-    if (ReadThread)
-        ReadThread->Terminate();
+    if (Received)
+        Received->Cancel();
     DetachSocket();
     StopReadThread();
 }
@@ -81,7 +81,9 @@ void TIdTelnet::Connect() {
         RequestsAnswered.fill(0);
         OpenConnection();
         if (IsConnected()) {
-            ReadThread = std::make_unique<TIdTelnetReadThread>(*this, Queue);
+            Received = TIdReceiveQueue::Make(
+                Queue, [this](TIdReceiveQueue::TItem& item) { Deliver(item); });
+            ReadThread = std::make_unique<TIdTelnetReadThread>(*this, Received);
             ReadThread->Start();
         }
     } catch (const EIdSocketError&) {
@@ -90,8 +92,9 @@ void TIdTelnet::Connect() {
 }
 
 void TIdTelnet::Disconnect() {
-    if (ReadThread)
-        ReadThread->Terminate();
+    // Wakes a receive thread that waits for room; what it queued is dropped.
+    if (Received && Received->Cancel())
+        DisconnectUndelivered = true;
     PeerIsTelnet = false;
     CloseConnection();
     if (StopReadThread())
@@ -101,31 +104,58 @@ void TIdTelnet::Disconnect() {
 }
 
 bool TIdTelnet::StopReadThread() {
+    if (Received && Received->Cancel())
+        DisconnectUndelivered = true;
     if (ReadThread) {
         ReadThread->Terminate();
         ReadThread->WaitFor();
         ReadThread.reset();
     }
+    Received.reset();
     return DisconnectUndelivered.exchange(false);
 }
 
+bool TIdTelnet::OnReadThread() const {
+    return ReadThread && ReadThread->IsCurrentThread();
+}
+
 void TIdTelnet::DoOnDisconnected() {
-    if (!OnWindowThread([this] { TIdTCPClient::DoOnDisconnected(); }))
+    if (!OnReadThread()) {
+        TIdTCPClient::DoOnDisconnected();
+        return;
+    }
+    if (!Received->Put({TIdReceiveQueue::TKind::Disconnected, {}, 0, 0}))
         DisconnectUndelivered = true;
 }
 
-bool TIdTelnet::OnWindowThread(const std::function<void()>& fn) {
-    if (ReadThread && ReadThread->IsCurrentThread())
-        return ReadThread->Synchronize(fn);
-    fn();
-    return true;
-}
-
 void TIdTelnet::DoTelnetCommand(TTelnetCommand status) {
-    OnWindowThread([this, status] {
+    if (!OnReadThread()) {
         if (OnTelnetCommand)
             OnTelnetCommand(*this, status);
-    });
+        return;
+    }
+    Received->Put({TIdReceiveQueue::TKind::Command, {}, status, 0});
+}
+
+void TIdTelnet::Deliver(TIdReceiveQueue::TItem& item) {
+    switch (item.Kind) {
+    case TIdReceiveQueue::TKind::Data: {
+        if (!OnDataAvailable)
+            throw EIdTelnetServerOnDataAvailableIsNil();
+        // The handler runs from a copy: it may disconnect, or set another
+        // handler, while it runs.
+        TTnDataAvail handler = OnDataAvailable;
+        handler(std::move(item.Data));
+        break;
+    }
+    case TIdReceiveQueue::TKind::Disconnected:
+        TIdTCPClient::DoOnDisconnected();
+        break;
+    case TIdReceiveQueue::TKind::Command:
+        if (OnTelnetCommand)
+            OnTelnetCommand(*this, static_cast<TTelnetCommand>(item.Status));
+        break;
+    }
 }
 
 void TIdTelnet::SendCh(std::uint8_t ch) {

@@ -6,13 +6,16 @@
 //
 // Threads: Connect, Disconnect, SendCh and the destructor belong to the
 // window thread, which must be the thread that runs the queue's functions.
-// Every event except OnConnect/OnDisconnect/OnConnected (raised inside the
-// window thread's own calls) is handed to the window thread too. Negotiation
-// replies leave through WriteBytes, so Negotiate runs without a socket when
-// WriteBytes is overridden.
+// The receive thread queues each block's data, and the events raised while it
+// read it, for the window thread (TIdReceiveQueue); every event except
+// OnConnect/OnDisconnect/OnConnected (raised inside the window thread's own
+// calls) arrives that way, in order. Negotiation replies leave at once
+// through WriteBytes, so Negotiate runs without a socket when WriteBytes is
+// overridden.
 
 #include "telnet/IdLockedString.h"
 #include "telnet/IdMainThreadQueue.h"
+#include "telnet/IdReceiveQueue.h"
 #include "telnet/IdTCPClient.h"
 #include "telnet/IdTelnetError.h"
 
@@ -64,8 +67,8 @@ class TIdTelnet : public TIdTCPClient {
     // Opens the connection and starts the receive thread. Every socket error
     // becomes EIdTelnetClientConnectError; other exceptions pass.
     void Connect();
-    // Stops the receive thread and closes the connection. A block whose
-    // hand-off is still pending is dropped. OnDisconnected is raised here
+    // Stops the receive thread and closes the connection. Blocks still
+    // queued for the window thread are dropped. OnDisconnected is raised here
     // when this call closes the socket, or when the peer's close had not yet
     // been handed over.
     void Disconnect();
@@ -117,14 +120,16 @@ class TIdTelnet : public TIdTCPClient {
     // connection has already answered it RepliesPerRequest times, and it is
     // dropped unanswered.
     bool CountRequest(std::uint8_t verb, std::uint8_t option);
-    // Runs fn on the window thread; synchronously when called from the
-    // receive thread. False: the hand-off was cancelled and fn did not run.
-    bool OnWindowThread(const std::function<void()>& fn);
-    // Stops and joins the receive thread. True: a close by the peer was
-    // never handed to the window thread.
+    // Whether this runs on the receive thread, whose events are queued.
+    bool OnReadThread() const;
+    // An item of the receive queue, on the window thread.
+    void Deliver(TIdReceiveQueue::TItem& item);
+    // Stops and joins the receive thread, dropping what it queued. True: a
+    // close by the peer was never handed to the window thread.
     bool StopReadThread();
 
     TIdMainThreadQueue& Queue;
+    std::shared_ptr<TIdReceiveQueue> Received;
     std::unique_ptr<TIdTelnetReadThread> ReadThread;
     std::atomic<bool> DisconnectUndelivered{false};
     // Requests answered on this connection, per verb (WILL, WONT, DO, DONT)

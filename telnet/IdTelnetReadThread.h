@@ -1,11 +1,13 @@
 #pragma once
 // The receive thread of one connection: reads a block, strips the telnet
-// commands (answering negotiation on the way) and hands the block's data to
-// the window thread, waiting until the handler has returned.
+// commands (answering negotiation on the way) and queues the block's data for
+// the window thread, reading on while the window thread works, up to the
+// queue's bound.
 
+#include "telnet/IdReceiveQueue.h"
 #include "telnet/IdThread.h"
 
-#include <string>
+#include <memory>
 
 namespace lemnar {
 
@@ -13,21 +15,16 @@ class TIdTelnet;
 
 class TIdTelnetReadThread : public TIdThread {
   public:
-    TIdTelnetReadThread(TIdTelnet& owner, TIdMainThreadQueue& queue);
+    TIdTelnetReadThread(TIdTelnet& owner, std::shared_ptr<TIdReceiveQueue> received);
     // Stops and joins; the owner must have shut the socket so a read returns.
     ~TIdTelnetReadThread() override;
-
-    // The application data of the block last parsed.
-    std::string ReceivedData;
 
   protected:
     void Run() override;
 
   private:
-    // Runs on the window thread.
-    void DoOnDataAvailable();
-
     TIdTelnet& Owner;
+    std::shared_ptr<TIdReceiveQueue> Received;
 };
 
 } // namespace lemnar

@@ -33,6 +33,19 @@ void TTestQueue::PumpFor(std::chrono::milliseconds time) {
     PumpUntil([] { return false; }, time);
 }
 
+bool TTestQueue::RunOne() {
+    std::function<void()> fn;
+    {
+        std::lock_guard lock(Mutex);
+        if (Pending.empty())
+            return false;
+        fn = std::move(Pending.front());
+        Pending.pop_front();
+    }
+    fn();
+    return true;
+}
+
 std::size_t TTestQueue::PendingCount() {
     std::lock_guard lock(Mutex);
     return Pending.size();

@@ -21,6 +21,8 @@ class TTestQueue : public TIdMainThreadQueue {
                    std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // Runs posted functions for a while.
     void PumpFor(std::chrono::milliseconds time);
+    // Runs the first posted function, if any. false: none was posted.
+    bool RunOne();
     std::size_t PendingCount();
 
   private:
