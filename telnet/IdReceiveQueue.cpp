@@ -31,7 +31,11 @@ bool TIdReceiveQueue::Put(TItem item) {
 
 bool TIdReceiveQueue::WaitForRoom() {
     std::unique_lock lock(Mutex);
-    Room.wait(lock, [this] { return IsCancelled || Ahead < ReadAhead; });
+    if (!IsCancelled && Ahead >= ReadAhead) {
+        Waiting = true;
+        Room.wait(lock, [this] { return IsCancelled || Ahead <= LowWater; });
+        Waiting = false;
+    }
     return !IsCancelled;
 }
 
@@ -81,7 +85,8 @@ void TIdReceiveQueue::Drain() {
         if (IsCancelled)
             return;
         Ahead -= item.Read;
-        Room.notify_all();
+        if (Waiting && Ahead <= LowWater)
+            Room.notify_all();
     }
 }
 

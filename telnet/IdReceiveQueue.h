@@ -36,13 +36,17 @@ class TIdReceiveQueue : public std::enable_shared_from_this<TIdReceiveQueue> {
     using THandler = std::function<void(TItem& item)>;
 
     static constexpr std::size_t ReadAhead = 64 * 1024;
+    // A receive thread that had to wait reads on once the window thread has
+    // brought the read-ahead down to this, so the two take turns in batches
+    // rather than a block at a time.
+    static constexpr std::size_t LowWater = ReadAhead / 2;
 
     static std::shared_ptr<TIdReceiveQueue> Make(TIdMainThreadQueue& queue, THandler handler);
 
     // Receive thread. false: cancelled, the item was dropped.
     bool Put(TItem item);
-    // Receive thread: waits while ReadAhead bytes or more are queued or being
-    // handled. false: cancelled.
+    // Receive thread: with ReadAhead bytes or more queued or being handled,
+    // waits until no more than LowWater are. false: cancelled.
     bool WaitForRoom();
     bool Cancelled();
 
@@ -62,6 +66,7 @@ class TIdReceiveQueue : public std::enable_shared_from_this<TIdReceiveQueue> {
     std::deque<TItem> Items;
     std::size_t Ahead = 0; // bytes read and not yet handled
     bool Woken = false;    // a Drain is posted and has not started
+    bool Waiting = false;  // the receive thread waits for room
     bool IsCancelled = false;
     bool DroppedDisconnect = false;
 };

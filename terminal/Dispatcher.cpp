@@ -65,24 +65,25 @@ void TTerminal::TelnetDataAvailable(const std::uint8_t* data, std::size_t n) {
         }
         RecvText[length] = 0;
         const int count = length;
-        for (RecvIndex = 0; RecvIndex < count; ++RecvIndex) {
+        const bool* written = TerminalType == TermQnx ? WrittenBytes.Qnx : WrittenBytes.Other;
+        for (int i = 0; i < count;) {
+            RecvIndex = i;
             // Outside any sequence, the bytes up to the next one the
             // interpreters act on are characters, written in one go.
-            if (CommandMode == 0 && EscState == EscGround) {
-                const bool* written =
-                    TerminalType == TermQnx ? WrittenBytes.Qnx : WrittenBytes.Other;
-                int end = RecvIndex;
+            if (CommandMode == 0 && EscState == EscGround &&
+                written[static_cast<std::uint8_t>(RecvText[i])]) {
+                int end = i + 1;
                 while (end < count && written[static_cast<std::uint8_t>(RecvText[end])])
                     ++end;
-                if (end - RecvIndex >= 2) {
-                    CurrentByte = RecvText[end - 1];
-                    PutText(RecvText + RecvIndex, end - RecvIndex);
-                    RecvIndex = end - 1;
-                    continue;
-                }
+                CurrentByte = RecvText[end - 1];
+                PutText(RecvText + i, end - i);
+                i = end;
+                continue;
             }
-            DispatchByte(RecvText[RecvIndex]);
+            DispatchByte(RecvText[i]);
+            ++i;
         }
+        RecvIndex = count;
         if (ended)
             return;
     }

@@ -6,6 +6,8 @@
 #include "terminal/Terminal.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace lemnar {
 
@@ -85,33 +87,10 @@ void TTerminal::FormPaint() {
         ShowCursor();
 }
 
-void TTerminal::BarAt(int row, int col) {
-    if (!Damage.Bar(row, col)) {
-        // More bars waiting than the record holds: draw what is there first.
-        Renderer.Update();
-        Damage.Bar(row, col);
-    }
-    Changed();
-}
-
-void TTerminal::ShowCursor() {
-    if (CursorHidden == 1)
-        return;
-    CursorDrawn = 1;
-    BarAt(CaretRow, CaretCol);
-}
-
-void TTerminal::HideCursor() {
-    if (CursorHidden == 1 || CursorDrawn == 0)
-        return;
-    CursorDrawn = 0;
-    BarAt(CaretRow, CaretCol);
-}
-
-void TTerminal::Damaged(int row, int colFrom, int colTo, const Cell& last) {
-    Damage.Cells(row, colFrom, colTo);
-    Damage.Colours(last.Fg, last.Bg);
-    Changed();
+void TTerminal::BarsFull(int row, int col) {
+    // More bars waiting than the record holds: draw what is there first.
+    Renderer.Update();
+    Damage.Bar(row, col);
 }
 
 void TTerminal::DrawCell(int row, int col) {
@@ -141,21 +120,35 @@ void TTerminal::StampCells(int row, int colFrom, int colTo) {
             StampCell(row, c, TextFg, TextBg);
         return;
     }
-    // The colours a stamp gives do not depend on the cell, so the first
-    // cell's are the others' (blink and conceal act on each).
-    Cell* cells = ScreenCells[row];
-    const Cell& first = cells[colFrom];
-    StampAttributes(cells[colFrom], TextFg, TextBg);
-    for (int c = colFrom + 1; c < colTo; ++c) {
-        Cell& cell = cells[c];
-        cell.Fg = first.Fg;
-        cell.Bg = first.Bg;
-        if (BlinkAttr)
-            cell.Blink = 1;
-        if (ConcealAttr)
-            cell.Ch = ' ';
+    StampRun(row, colFrom, colTo, nullptr);
+}
+
+void TTerminal::StampRun(int row, int colFrom, int colTo, const char* text) {
+    // The colours a stamp gives do not depend on the cell, so they are
+    // worked out once; blink and conceal act on each cell. Everything is in
+    // locals: a store to a cell's byte could otherwise be taken to change
+    // the attributes, which would be read again for every cell.
+    Cell stamp{' ', 0, 0, 0};
+    StampAttributes(stamp, TextFg, TextBg);
+    const std::uint32_t colours = std::uint32_t{stamp.Fg} << 8 | std::uint32_t{stamp.Bg} << 16;
+    // Blink 1 under the blink attribute, else the cell keeps its own.
+    const std::uint32_t keep = BlinkAttr ? 0 : 0xFF000000u;
+    const std::uint32_t blink = BlinkAttr ? std::uint32_t{1} << 24 : 0;
+    const bool conceal = ConcealAttr != 0;
+    // A cell as a word: character, fg, bg, blink from the low byte up.
+    static_assert(std::endian::native == std::endian::little);
+    Cell* cells = ScreenCells[row] + colFrom;
+    const int n = colTo - colFrom;
+    for (int i = 0; i < n; ++i) {
+        std::uint32_t cell;
+        std::memcpy(&cell, cells + i, sizeof cell);
+        const std::uint32_t ch = conceal           ? ' '
+                                 : text != nullptr ? static_cast<std::uint8_t>(text[i])
+                                                   : cell & 0xFF;
+        cell = (cell & keep) | blink | colours | ch;
+        std::memcpy(cells + i, &cell, sizeof cell);
     }
-    Damaged(row, colFrom, colTo, first);
+    Damaged(row, colFrom, colTo, stamp);
 }
 
 void TTerminal::StampAttributes(Cell& cell, std::uint8_t f, std::uint8_t b) const {
@@ -250,10 +243,7 @@ void TTerminal::PutText(const char* bytes, int n) {
         }
         const int k = std::min(n, room);
         HideCursor();
-        Cell* cells = ScreenCells[row] + col;
-        for (int i = 0; i < k; ++i)
-            cells[i].Ch = static_cast<std::uint8_t>(bytes[i]);
-        StampCells(row, col, col + k);
+        StampRun(row, col, col + k, bytes);
         CursorCol = CaretCol = col + k;
         ShowCursor();
         bytes += k;

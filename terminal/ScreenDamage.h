@@ -30,11 +30,14 @@ class TScreenDamage {
     void Cells(int row, int from, int to) {
         Pending = true;
         std::uint64_t* words = Dirty[row];
-        for (int w = from / 64; w * 64 < to; ++w) {
-            const int lo = std::max(from - w * 64, 0);
-            const int hi = std::min(to - w * 64, 64);
-            const std::uint64_t upper = hi == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << hi) - 1;
-            words[w] |= upper & ~((std::uint64_t{1} << lo) - 1);
+        if (from / 64 == (to - 1) / 64) {
+            // The usual run, inside one word.
+            const int lo = from % 64;
+            const int n = to - from;
+            const std::uint64_t ones = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+            words[from / 64] |= ones << lo;
+        } else {
+            SetWords(words, from, to);
         }
         if (BarCount != 0) [[unlikely]]
             DropBars(row, from, to);
@@ -61,6 +64,12 @@ class TScreenDamage {
     // The bar XOR-ed at a cell: a second XOR at the same cell takes the first
     // back. false: no room left; the pictures must be brought up to date first.
     bool Bar(int row, int col) {
+        // Most often the XOR takes back the last one: a bar shown, then
+        // hidden again at the next character or sequence.
+        if (BarCount != 0 && Bars[BarCount - 1].Row == row && Bars[BarCount - 1].Col == col) {
+            --BarCount;
+            return true;
+        }
         for (int i = 0; i < BarCount; ++i) {
             if (Bars[i].Row == row && Bars[i].Col == col) {
                 Bars[i] = Bars[--BarCount];
@@ -89,6 +98,14 @@ class TScreenDamage {
     bool ScrolledLast = false;
 
   private:
+    static void SetWords(std::uint64_t* words, int from, int to) {
+        for (int w = from / 64; w * 64 < to; ++w) {
+            const int lo = std::max(from - w * 64, 0);
+            const int hi = std::min(to - w * 64, 64);
+            const std::uint64_t upper = hi == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << hi) - 1;
+            words[w] |= upper & ~((std::uint64_t{1} << lo) - 1);
+        }
+    }
     void DropBars(int row, int from, int to) {
         for (int i = 0; i < BarCount;) {
             if (Bars[i].Row == row && Bars[i].Col >= from && Bars[i].Col < to)

@@ -72,8 +72,18 @@ class TTerminal {
     // positions home.
     void ResetScreen();
     void FormPaint();
-    void ShowCursor();
-    void HideCursor();
+    void ShowCursor() {
+        if (CursorHidden == 1)
+            return;
+        CursorDrawn = 1;
+        BarAt(CaretRow, CaretCol);
+    }
+    void HideCursor() {
+        if (CursorHidden == 1 || CursorDrawn == 0)
+            return;
+        CursorDrawn = 0;
+        BarAt(CaretRow, CaretCol);
+    }
     // The cell is drawn on both pictures from its content.
     void DrawCell(int row, int col);
     // The colours and attributes that StampCell gives a cell, not drawn.
@@ -204,9 +214,23 @@ class TTerminal {
         if (Plain) [[unlikely]]
             Renderer.Update();
     }
-    void BarAt(int row, int col);
-    // Marks cells [colFrom, colTo) of a row, inside the grid, for drawing.
-    void Damaged(int row, int colFrom, int colTo, const Cell& last);
+    // The bar XOR-ed at a cell of the window picture.
+    void BarAt(int row, int col) {
+        if (!Damage.Bar(row, col)) [[unlikely]]
+            BarsFull(row, col);
+        Changed();
+    }
+    void BarsFull(int row, int col);
+    // The cells [colFrom, colTo) of a row, inside the grid, stamped in the
+    // text colours; with text, they take its bytes first.
+    void StampRun(int row, int colFrom, int colTo, const char* text);
+    // Marks cells [colFrom, colTo) of a row, inside the grid, for drawing;
+    // last is the last of them drawn.
+    void Damaged(int row, int colFrom, int colTo, const Cell& last) {
+        Damage.Cells(row, colFrom, colTo);
+        Damage.Colours(last.Fg, last.Bg);
+        Changed();
+    }
 
     void DispatchByte(char c);
     // The interpreter of the terminal type. true: the byte was not consumed.
