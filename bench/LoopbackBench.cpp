@@ -130,6 +130,7 @@ void Loopback(benchmark::State& state, bool reference) {
         clock.start();
         while (drawn < bytes.size() && clock.elapsed() < TimeoutSeconds * 1000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        term.Terminal.Renderer.Update();
 
         state.PauseTiming();
         telnet.Disconnect();
@@ -182,7 +183,7 @@ void Program(benchmark::State& state) {
 }
 
 BENCHMARK(Program)
-    ->Name("Program/PlainFast")
+    ->Name("Process/PlainFast")
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(3);

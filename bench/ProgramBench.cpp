@@ -260,14 +260,14 @@ void KeyEcho(benchmark::State& state) {
                 break;
             }
             latencies.push_back(std::chrono::duration<double, std::micro>(shown - pressed).count());
-            // A quiet spell between keys, as between a typist's keys.
-            RunUntil([start = Clock::now()] {
-                return Clock::now() - start > std::chrono::milliseconds(20);
-            });
             if (col >= t.ScreenCols - 2) {
                 QTest::keyClick(window.View, Qt::Key_Return);
                 RunUntil([&] { return t.CursorCol == 0; });
             }
+            // A quiet spell between keys, as between a typist's keys.
+            RunUntil([start = Clock::now()] {
+                return Clock::now() - start > std::chrono::milliseconds(25);
+            });
         }
         server.Done = true;
     }
