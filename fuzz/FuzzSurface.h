@@ -187,8 +187,8 @@ struct TFuzzTerminal {
         Terminal.ResetScreen();
     }
     TFuzzHost Host;
-    TFuzzSurface Window, Bitmap, Cursor;
-    TTerminal Terminal{Host, Window, Bitmap, Cursor};
+    TFuzzSurface Window, Bitmap, Cursor, Shown;
+    TTerminal Terminal{Host, Window, Bitmap, Cursor, Shown};
 };
 
 } // namespace lemnar

@@ -7,7 +7,7 @@ namespace lemnar {
 TOffscreenTerminal::TOffscreenTerminal() : TOffscreenTerminal(TOptions{}) {}
 
 TOffscreenTerminal::TOffscreenTerminal(const TOptions& options)
-    : Terminal(*this, WindowPicture, BitmapPicture, CursorPicture) {
+    : Terminal(*this, WindowPicture, BitmapPicture, CursorPicture, ShownPicture) {
     Font.PixelHeight = options.FontPixelHeight;
     WindowPicture.SetFont(Font);
     const TTextMetrics metrics = WindowPicture.TextMetrics();

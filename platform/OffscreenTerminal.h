@@ -45,6 +45,12 @@ class TOffscreenTerminal final : public TTerminalHost {
         Terminal.Renderer.Update();
         return BitmapPicture.Image();
     }
+    // What a window would show: the window picture, or the history and the
+    // selection over it.
+    const QImage& ShownImage() {
+        return &Terminal.Renderer.Shown() == &WindowPicture ? WindowPicture.Image()
+                                                            : ShownPicture.Image();
+    }
 
     TFontSpec Font;
     int ClientW = 0;
@@ -53,6 +59,7 @@ class TOffscreenTerminal final : public TTerminalHost {
     TQtSurface WindowPicture;
     TQtSurface BitmapPicture;
     TQtSurface CursorPicture;
+    TQtSurface ShownPicture;
     TTerminal Terminal;
 };
 

@@ -37,15 +37,14 @@ void TTerminalView::PictureChanged() {
 }
 
 void TTerminalView::paintEvent(QPaintEvent* event) {
-    if (BeforePaint)
-        BeforePaint();
+    const QImage& picture = Source ? Source() : Picture;
     QPainter painter(this);
     // The picture where it reaches, black around it: every pixel once.
-    const QRect shown = event->rect() & Picture.rect();
+    const QRect shown = event->rect() & picture.rect();
     for (const QRect& rest : QRegion(event->rect()) - QRegion(shown))
         painter.fillRect(rest, Qt::black);
     if (!shown.isEmpty())
-        painter.drawImage(shown.topLeft(), Picture, shown);
+        painter.drawImage(shown.topLeft(), picture, shown);
 }
 
 void TTerminalView::resizeEvent(QResizeEvent* event) {

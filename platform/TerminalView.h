@@ -1,7 +1,7 @@
 #pragma once
-// The widget of the terminal area: it shows the window's own picture,
-// brought up to date just before each paint, and reports resizes and
-// uncovering to its owner.
+// The widget of the terminal area: it shows the window's picture (or what its
+// owner gives at each paint, brought up to date then), and reports resizes
+// and uncovering to its owner.
 
 #include <QImage>
 #include <QTimer>
@@ -20,8 +20,9 @@ class TTerminalView : public QWidget {
     void PictureChanged();
     static constexpr int FrameMs = 16;
 
-    // Called before each paint: brings the picture up to date.
-    std::function<void()> BeforePaint;
+    // Called at each paint: brings the picture to show up to date and gives
+    // it. Unset: the picture given at construction.
+    std::function<const QImage&()> Source;
     // Called when the widget has been resized (the window's client area).
     std::function<void()> OnResize;
     // Called when the window has been exposed again and must be repainted from

@@ -31,7 +31,8 @@ constexpr int DesignTop = 107;
 } // namespace
 
 TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, QWidget* parent)
-    : QMainWindow(parent), Terminal(*this, WindowPicture, ScreenBitmapPicture, CursorPicture),
+    : QMainWindow(parent),
+      Terminal(*this, WindowPicture, ScreenBitmapPicture, CursorPicture, ShownPicture),
       Args(std::move(args)), Telnet(Queue) {
     setWindowTitle(QString::fromUtf8(BaseCaptionText));
     setWindowIcon(AppIcon());
@@ -41,7 +42,10 @@ TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, 
                    Qt::WindowCloseButtonHint);
     View = new TTerminalView(WindowPicture.Image(), this);
     setCentralWidget(View);
-    View->BeforePaint = [this] { Terminal.Renderer.Update(); };
+    View->Source = [this]() -> const QImage& {
+        return &Terminal.Renderer.Shown() == &WindowPicture ? WindowPicture.Image()
+                                                            : ShownPicture.Image();
+    };
     View->OnResize = [this] { FormResize(); };
     View->OnExpose = [this] { FormPaint(); };
 

@@ -104,6 +104,7 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     TQtSurface WindowPicture;
     TQtSurface ScreenBitmapPicture;
     TQtSurface CursorPicture;
+    TQtSurface ShownPicture;
     TTerminal Terminal;
     TTerminalView* View = nullptr;
     // The pictures brought up to date: as the window shows them, and as a

@@ -111,6 +111,7 @@ void SwitchOffCommandMode(TTerminal& t, TDrawSurface& window, TDrawSurface& bitm
         s->FillRect(0, 0, t.Host.ClientWidth(), t.Host.ClientHeight());
         s->SetPenMode(TMixMode::Copy);
     }
+    t.Unpaint();
     t.CursorCol = 0;
     t.CursorRow = 0;
 }

@@ -12,8 +12,9 @@ constexpr TColor Black = Rgb(0, 0, 0);
 } // namespace
 
 TRenderer::TRenderer(TTerminal& terminal, TDrawSurface& window, TDrawSurface& screenBitmap,
-                     TDrawSurface& cursorBitmap)
-    : Terminal(terminal), Window(window), ScreenBitmap(screenBitmap), CursorBitmap(cursorBitmap) {}
+                     TDrawSurface& cursorBitmap, TDrawSurface& shown)
+    : Terminal(terminal), Window(window), ScreenBitmap(screenBitmap), CursorBitmap(cursorBitmap),
+      ShownPicture(shown) {}
 
 const TDrawSurface& TRenderer::Look(TPicture picture) {
     Update();
@@ -23,6 +24,7 @@ const TDrawSurface& TRenderer::Look(TPicture picture) {
 TDrawSurface& TRenderer::Draw(TPicture picture) {
     Update();
     WindowAlike = false;
+    Selected = false;
     return picture == TPicture::Window ? Window : ScreenBitmap;
 }
 
@@ -85,6 +87,7 @@ void TRenderer::Update() {
         XorBar(damage.Bars[i].Row, damage.Bars[i].Col);
         ToggleBar(damage.Bars[i].Row, damage.Bars[i].Col);
     }
+    KeepSelection();
 
     // The colours drawing each change at once would have left.
     Window.SetBrushStyle(windowStyle);
@@ -220,6 +223,160 @@ void TRenderer::DrawRun(int row, int from, int to, bool onWindow) {
                         from * cellWidth, y, TCopyMode::SrcCopy);
     if (onWindow)
         ForgetBarsIn(row, from, to);
+}
+
+// --- What the window shows ------------------------------------------------------
+
+long long TRenderer::LiveTop() const {
+    return Terminal.History.Dropped() + Terminal.History.Count();
+}
+
+long long TRenderer::ViewTop() const {
+    if (!Viewing)
+        return LiveTop();
+    // History that went from the old end takes the view along.
+    return std::clamp(ViewTopLine, Terminal.History.Dropped(), LiveTop());
+}
+
+int TRenderer::ViewBack() const {
+    return static_cast<int>(LiveTop() - ViewTop());
+}
+
+void TRenderer::ScrollView(int rows) {
+    const long long top = std::clamp(ViewTop() - rows, Terminal.History.Dropped(), LiveTop());
+    Viewing = top < LiveTop();
+    ViewTopLine = top;
+}
+
+void TRenderer::Select(const TSelection& selection) {
+    Selecting = selection;
+    if (selection.ToLine < selection.FromLine ||
+        (selection.ToLine == selection.FromLine && selection.ToCol < selection.FromCol)) {
+        std::swap(Selecting.FromLine, Selecting.ToLine);
+        std::swap(Selecting.FromCol, Selecting.ToCol);
+    }
+    Selected = true;
+}
+
+void TRenderer::KeepSelection() {
+    if (!Selected)
+        return;
+    const TScreenDamage& damage = Terminal.Damage;
+    const long long live = LiveTop();
+    // Rows that scrolled into the history with cells still to draw.
+    if (damage.DirtyPushed && live - damage.Scrolls + damage.FirstDirtyPush <= Selecting.ToLine &&
+        Selecting.FromLine < live) {
+        Selected = false;
+        return;
+    }
+    const int rows = std::min(Terminal.ScreenRows, StoreRows);
+    const int cols = std::min(Terminal.ScreenCols, StoreCols);
+    for (int r = 0; r < rows; ++r) {
+        const long long line = live + r;
+        if (line < Selecting.FromLine || line > Selecting.ToLine)
+            continue;
+        // The selected columns of this line, and the recorded runs on it.
+        const int first = line == Selecting.FromLine ? Selecting.FromCol : 0;
+        const int last = line == Selecting.ToLine ? Selecting.ToCol : cols - 1;
+        int from = 0;
+        int to = 0;
+        for (int at = 0; NextRun(damage.Dirty[r], at, cols, from, to); at = to) {
+            if (from <= last && to - 1 >= first) {
+                Selected = false;
+                return;
+            }
+        }
+    }
+}
+
+const TDrawSurface& TRenderer::Shown() {
+    Update();
+    if (!Viewing && !Selected)
+        return Window;
+    TDrawSurface& shown = ShownPicture;
+    if (shown.Width() != Window.Width() || shown.Height() != Window.Height())
+        shown.Resize(Window.Width(), Window.Height());
+    if (!(shown.Font() == Window.Font()))
+        shown.SetFont(Window.Font());
+    shown.SetBrushStyle(TBrushStyle::Solid);
+    const TScrollback& history = Terminal.History;
+    const long long top = ViewTop();
+    const long long live = LiveTop();
+    const int cellHeight = Terminal.CellHeight;
+    for (int y = 0; y < Terminal.ScreenRows; ++y) {
+        const long long line = top + y;
+        if (line < live) {
+            const int i = static_cast<int>(line - history.Dropped());
+            DrawHistoryRow(y, i);
+        } else {
+            shown.CopyRect(0, y * cellHeight, Window.Width(), cellHeight, Window, 0,
+                           static_cast<int>(line - live) * cellHeight, TCopyMode::SrcCopy);
+        }
+    }
+    if (Selected)
+        InvertSelection();
+    return shown;
+}
+
+void TRenderer::DrawHistoryRow(int y, int i) {
+    TDrawSurface& shown = ShownPicture;
+    const TScrollback& history = Terminal.History;
+    const Cell* cells = history.Row(i);
+    const int cellWidth = Terminal.CellWidth;
+    const int cellHeight = Terminal.CellHeight;
+    const int cols = std::min(history.Width(i), Terminal.ScreenCols);
+    std::uint8_t text[StoreCols];
+    for (int c = 0; c < cols;) {
+        // A run of painted cells in one pair of colours, or of cells the row
+        // showed black when it left the grid.
+        const bool painted = history.Painted(i, c);
+        const std::uint8_t fg = cells[c].Fg & 15;
+        const std::uint8_t bg = cells[c].Bg & 15;
+        int end = c + 1;
+        while (end < cols && history.Painted(i, end) == painted &&
+               (!painted || ((cells[end].Fg & 15) == fg && (cells[end].Bg & 15) == bg)))
+            ++end;
+        const int x = c * cellWidth;
+        const int width = (end - c) * cellWidth;
+        if (!painted) {
+            shown.SetBrushColor(Black);
+            shown.FillRect(x, y * cellHeight, width, cellHeight);
+            c = end;
+            continue;
+        }
+        for (int k = c; k < end; ++k)
+            text[k - c] = cells[k].Ch;
+        shown.SetBrushColor(TextPalette[bg]);
+        shown.SetFontColor(TextPalette[fg]);
+        shown.FillRect(x, y * cellHeight, width, cellHeight);
+        shown.TextOut(x, y * cellHeight, text, static_cast<std::size_t>(end - c));
+        c = end;
+    }
+    // A row kept from a narrower grid: black beyond it.
+    shown.SetBrushColor(Black);
+    shown.FillRect(cols * cellWidth, y * cellHeight, shown.Width(), cellHeight);
+}
+
+void TRenderer::InvertSelection() {
+    TDrawSurface& shown = ShownPicture;
+    constexpr TColor White = Rgb(255, 255, 255);
+    shown.SetPenMode(TMixMode::Xor);
+    shown.SetPenColor(White);
+    shown.SetBrushColor(White);
+    const int cellWidth = Terminal.CellWidth;
+    const int cellHeight = Terminal.CellHeight;
+    const int last = Terminal.ScreenCols - 1;
+    for (int y = 0; y < Terminal.ScreenRows; ++y) {
+        const long long line = LineAt(y);
+        if (line < Selecting.FromLine || line > Selecting.ToLine)
+            continue;
+        const int from = std::clamp(line == Selecting.FromLine ? Selecting.FromCol : 0, 0, last);
+        const int to = std::clamp(line == Selecting.ToLine ? Selecting.ToCol : last, 0, last);
+        if (from <= to)
+            shown.Rectangle(from * cellWidth, y * cellHeight, (to + 1) * cellWidth,
+                            (y + 1) * cellHeight);
+    }
+    shown.SetPenMode(TMixMode::Copy);
 }
 
 void TRenderer::XorBar(int row, int col) {

@@ -12,7 +12,15 @@
 // ScreenBitmap with the cursor bars XOR-ed on it (Bars below) for as long as
 // nothing else was drawn on it, so a scroll moves the window's own picture
 // instead of copying ScreenBitmap into it.
+//
+// The window shows the window picture, or, while it looks back into the
+// history or shows a selection, a picture of its own (Shown): history rows
+// drawn from their cells above the grid's rows taken from the window
+// picture, the selected cells inverted. Neither ever reaches ScreenBitmap, so
+// captures and repaints never hold them. Both are in line numbers
+// (TScrollback), so output that scrolls does not move them.
 
+#include "terminal/Cell.h"
 #include "terminal/DrawSurface.h"
 
 #include <cstdint>
@@ -23,10 +31,23 @@ class TTerminal;
 
 enum class TPicture { Window, ScreenBitmap };
 
+// Cells from (FromLine, FromCol) to (ToLine, ToCol), both included, along the
+// rows: the first and last rows from and to those columns, whole rows between.
+struct TSelection {
+    long long FromLine = 0;
+    int FromCol = 0;
+    long long ToLine = 0;
+    int ToCol = 0;
+    bool Contains(long long line, int col) const {
+        return (line > FromLine || (line == FromLine && col >= FromCol)) &&
+               (line < ToLine || (line == ToLine && col <= ToCol));
+    }
+};
+
 class TRenderer {
   public:
     TRenderer(TTerminal& terminal, TDrawSurface& window, TDrawSurface& screenBitmap,
-              TDrawSurface& cursorBitmap);
+              TDrawSurface& cursorBitmap, TDrawSurface& shown);
     TRenderer(const TRenderer&) = delete;
     TRenderer& operator=(const TRenderer&) = delete;
 
@@ -58,6 +79,29 @@ class TRenderer {
     // draw; for tests and benchmarks.
     unsigned long long Updates() const { return UpdateCount; }
 
+    // --- What the window shows ----------------------------------------------
+    // The picture to put on the screen, brought up to date: the window
+    // picture, or the shown picture while the view is in the history or a
+    // selection is on.
+    const TDrawSurface& Shown();
+    // The line of the grid's top row, and of the window's top row.
+    long long LiveTop() const;
+    long long ViewTop() const;
+    // Rows of history above the window's top row (0: the live screen).
+    int ViewBack() const;
+    // Moves the view rows further back into the history (negative: towards
+    // the live screen), kept within the history.
+    void ScrollView(int rows);
+    void ViewLive() { Viewing = false; }
+    // The line shown on a row of the window.
+    long long LineAt(int row) const { return ViewTop() + row; }
+
+    // The selection, if any. It goes when a cell under it changes, at a
+    // resize and when anything draws on the pictures directly.
+    const TSelection* Selection() const { return Selected ? &Selecting : nullptr; }
+    void Select(const TSelection& selection);
+    void ClearSelection() { Selected = false; }
+
   private:
     // A bar XOR-ed on the window picture and not on ScreenBitmap.
     struct TBar {
@@ -77,12 +121,24 @@ class TRenderer {
     void ToggleBar(int row, int col);
     void ForgetBarsIn(int row, int from, int to);
     void ForgetBarsInRows(int top, int bottom);
+    // Drops the selection when a cell under it has changed since the last
+    // update.
+    void KeepSelection();
+    // History row i on row y of the shown picture.
+    void DrawHistoryRow(int y, int i);
+    void InvertSelection();
 
     TTerminal& Terminal;
     TDrawSurface& Window;
     TDrawSurface& ScreenBitmap;
     TDrawSurface& CursorBitmap;
+    TDrawSurface& ShownPicture;
     bool EachChange = false;
+    // The view into the history: its top line, while Viewing.
+    bool Viewing = false;
+    long long ViewTopLine = 0;
+    bool Selected = false;
+    TSelection Selecting;
     // The window picture is ScreenBitmap with exactly Bars XOR-ed on it.
     bool WindowAlike = true;
     TBar Bars[MaxBars] = {};

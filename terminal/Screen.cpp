@@ -19,8 +19,8 @@ constexpr TColor White = Rgb(255, 255, 255);
 } // namespace
 
 TTerminal::TTerminal(TTerminalHost& host, TDrawSurface& window, TDrawSurface& screenBitmap,
-                     TDrawSurface& cursorBitmap)
-    : Host(host), Renderer(*this, window, screenBitmap, cursorBitmap) {
+                     TDrawSurface& cursorBitmap, TDrawSurface& shown)
+    : Host(host), Renderer(*this, window, screenBitmap, cursorBitmap, shown) {
     for (auto& row : ScreenCells)
         std::fill(std::begin(row), std::end(row), Cell{' ', 3, 3, 0});
 }
@@ -32,6 +32,8 @@ void TTerminal::UsePlainPath(bool on) {
 }
 
 void TTerminal::UpdateCellMetrics() {
+    // The rows change: the window shows the live grid again.
+    Renderer.ViewLive();
     TDrawSurface& window = Renderer.Draw(TPicture::Window);
     TDrawSurface& bitmap = Renderer.Draw(TPicture::ScreenBitmap);
     const TFontSpec font = Host.WindowFont();
@@ -40,8 +42,17 @@ void TTerminal::UpdateCellMetrics() {
     CellWidth = std::max(1, metrics.AveCharWidth);
     CellHeight = std::max(1, metrics.Height);
 
+    const int oldCols = ScreenCols;
+    const int oldRows = ScreenRows;
     ScreenCols = std::clamp(Host.ClientWidth() / CellWidth, 1, StoreCols);
     ScreenRows = std::clamp(Host.ClientHeight() / CellHeight, 1, StoreRows);
+    // The pictures keep what both grids share; a cell outside that shows
+    // black if the grid takes it in again.
+    for (int r = 0; r < StoreRows; ++r)
+        for (int c = std::min(oldCols, ScreenCols); c < StoreCols; ++c)
+            Painted[r][c / 64] &= ~(std::uint64_t{1} << (c % 64));
+    for (int r = std::min(oldRows, ScreenRows); r < StoreRows; ++r)
+        std::memset(Painted[r], 0, sizeof(Painted[r]));
     const int width = ScreenCols * CellWidth;
     const int height = ScreenRows * CellHeight;
     Host.SetClientSize(width, height);
@@ -70,6 +81,7 @@ void TTerminal::UpdateCellMetrics() {
 void TTerminal::ResetScreen() {
     for (auto& row : ScreenCells)
         std::fill(std::begin(row), std::end(row), Cell{' ', 3, 3, 0});
+    Unpaint();
     for (TPicture p : {TPicture::Window, TPicture::ScreenBitmap}) {
         TDrawSurface& s = Renderer.Draw(p);
         s.SetBrushColor(Black);
@@ -252,8 +264,13 @@ void TTerminal::PutText(const char* bytes, int n) {
 }
 
 void TTerminal::ScrollUp() {
+    History.Push(ScreenCells[0], ScreenCols, Painted[0]);
     for (int r = 1; r < ScreenRows; ++r)
         std::copy_n(ScreenCells[r], ScreenCols, ScreenCells[r - 1]);
+    // The picture moves with the cells; the row that comes in is black.
+    std::memmove(Painted[0], Painted[1],
+                 sizeof(Painted[0]) * static_cast<std::size_t>(ScreenRows - 1));
+    std::memset(Painted[ScreenRows - 1], 0, sizeof(Painted[0]));
     const std::uint8_t fg = (ClearFg | (BrightFg ? 8 : 0)) & 15;
     const std::uint8_t bg = (ClearBg | (BrightBg ? 8 : 0)) & 15;
     std::fill_n(ScreenCells[ScreenRows - 1], ScreenCols, Cell{' ', fg, bg, 0});
@@ -274,6 +291,8 @@ void TTerminal::MoveRows(int first, int last, int by) {
         for (int r = first; r <= last; ++r)
             std::copy_n(ScreenCells[r], ScreenCols, ScreenCells[r + by]);
     }
+    std::memmove(Painted[first + by], Painted[first],
+                 sizeof(Painted[0]) * static_cast<std::size_t>(last - first + 1));
     // The cursor bar is off here: ESC has hidden it.
     const int h = CellHeight;
     Renderer.MoveRows((first + by) * h, first * h, (last - first + 1) * h,

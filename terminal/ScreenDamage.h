@@ -5,18 +5,43 @@
 // The terminal records here and never draws; the renderer reads it, draws,
 // and starts it afresh.
 
+#include "terminal/Cell.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 namespace lemnar {
 
-constexpr int StoreRows = 80;
-constexpr int StoreCols = 160;
+// A bit per cell of a row of the store.
+constexpr int CellWordsPerRow = (StoreCols + 63) / 64;
+using TCellBits = std::uint64_t[CellWordsPerRow];
+
+// Sets the bits [from, to) of a row (0 <= from < to <= StoreCols).
+inline void SetCellBits(std::uint64_t* words, int from, int to) {
+    if (from / 64 == (to - 1) / 64) {
+        // The usual run, inside one word.
+        const int n = to - from;
+        const std::uint64_t ones = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+        words[from / 64] |= ones << (from % 64);
+        return;
+    }
+    for (int w = from / 64; w * 64 < to; ++w) {
+        const int lo = std::max(from - w * 64, 0);
+        const int hi = std::min(to - w * 64, 64);
+        const std::uint64_t upper = hi == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << hi) - 1;
+        words[w] |= upper & ~((std::uint64_t{1} << lo) - 1);
+    }
+}
+
+inline bool CellBit(const std::uint64_t* words, int col) {
+    return ((words[col / 64] >> (col % 64)) & 1) != 0;
+}
 
 class TScreenDamage {
   public:
-    static constexpr int WordsPerRow = (StoreCols + 63) / 64;
+    static constexpr int WordsPerRow = CellWordsPerRow;
+    static_assert(WordsPerRow == 3);
     // Bar XORs waiting at once; more bring the pictures up to date first.
     static constexpr int MaxBars = 8;
 
@@ -29,16 +54,7 @@ class TScreenDamage {
     // XOR-ed on one of them before is wiped by the drawing.
     void Cells(int row, int from, int to) {
         Pending = true;
-        std::uint64_t* words = Dirty[row];
-        if (from / 64 == (to - 1) / 64) {
-            // The usual run, inside one word.
-            const int lo = from % 64;
-            const int n = to - from;
-            const std::uint64_t ones = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
-            words[from / 64] |= ones << lo;
-        } else {
-            SetWords(words, from, to);
-        }
+        SetCellBits(Dirty[row], from, to);
         if (BarCount != 0) [[unlikely]]
             DropBars(row, from, to);
     }
@@ -54,6 +70,11 @@ class TScreenDamage {
     // wipes every bar XOR-ed on it.
     void Scroll(int rows) {
         Pending = true;
+        if (!DirtyPushed && (Dirty[0][0] | Dirty[0][1] | Dirty[0][2]) != 0) {
+            // The top row goes to the history with cells still to draw.
+            DirtyPushed = true;
+            FirstDirtyPush = Scrolls;
+        }
         ++Scrolls;
         if (rows > 1)
             std::memmove(Dirty[0], Dirty[1], sizeof(Dirty[0]) * static_cast<std::size_t>(rows - 1));
@@ -82,12 +103,14 @@ class TScreenDamage {
         Bars[BarCount++] = {row, col};
         return true;
     }
-    bool IsDirty(int row, int col) const { return (Dirty[row][col / 64] >> (col % 64)) & 1; }
-
     // Anything to draw.
     bool Pending = false;
     std::uint64_t Dirty[StoreRows][WordsPerRow] = {};
     int Scrolls = 0;
+    // A row with cells to draw scrolled off the top, at the scroll of this
+    // number (counted from 0) or a later one.
+    bool DirtyPushed = false;
+    int FirstDirtyPush = 0;
     TBar Bars[MaxBars] = {};
     int BarCount = 0;
     // A cell was drawn; LastFg and LastBg are its colours.
@@ -98,14 +121,6 @@ class TScreenDamage {
     bool ScrolledLast = false;
 
   private:
-    static void SetWords(std::uint64_t* words, int from, int to) {
-        for (int w = from / 64; w * 64 < to; ++w) {
-            const int lo = std::max(from - w * 64, 0);
-            const int hi = std::min(to - w * 64, 64);
-            const std::uint64_t upper = hi == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << hi) - 1;
-            words[w] |= upper & ~((std::uint64_t{1} << lo) - 1);
-        }
-    }
     void DropBars(int row, int from, int to) {
         for (int i = 0; i < BarCount;) {
             if (Bars[i].Row == row && Bars[i].Col >= from && Bars[i].Col < to)

@@ -6,22 +6,17 @@
 // pictures up to date when something looks at them. It asks its host for the
 // window's size, font metrics and the alert beep.
 
+#include "terminal/Cell.h"
 #include "terminal/DrawSurface.h"
 #include "terminal/Renderer.h"
 #include "terminal/ScreenDamage.h"
+#include "terminal/Scrollback.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace lemnar {
-
-struct Cell {
-    std::uint8_t Ch;
-    std::uint8_t Fg; // index into TextPalette
-    std::uint8_t Bg;
-    std::uint8_t Blink;
-};
-static_assert(sizeof(Cell) == 4);
 
 constexpr int RecvBlockSize = 1024;
 constexpr int CommandBufferSize = 82; // 81 command bytes and the terminator
@@ -61,8 +56,10 @@ class TTerminalHost {
 
 class TTerminal {
   public:
+    // shown: the picture the window shows while it looks into the history
+    // or shows a selection.
     TTerminal(TTerminalHost& host, TDrawSurface& window, TDrawSurface& screenBitmap,
-              TDrawSurface& cursorBitmap);
+              TDrawSurface& cursorBitmap, TDrawSurface& shown);
     TTerminal(const TTerminal&) = delete;
     TTerminal& operator=(const TTerminal&) = delete;
 
@@ -109,6 +106,8 @@ class TTerminal {
     // The cells [colFrom, colTo) of a row cut to the grid; false if none
     // is left.
     bool ClipToGrid(int row, int& colFrom, int& colTo) const;
+    // No cell shows its content any more: the pictures were filled black.
+    void Unpaint() { std::memset(Painted, 0, sizeof Painted); }
     bool InGrid(int row, int col) const {
         return row >= 0 && row < ScreenRows && col >= 0 && col < ScreenCols;
     }
@@ -148,6 +147,12 @@ class TTerminal {
 
     // --- State ----------------------------------------------------------------
     Cell ScreenCells[StoreRows][StoreCols];
+    // The rows that scrolled off the top of the grid.
+    TScrollback History;
+    // The cells whose pixels show their content: drawn since a black fill
+    // (start-up, a scroll's incoming row, the command channel's switch-off,
+    // a resize) blanked them.
+    TCellBits Painted[StoreRows] = {};
     int ScreenRows = 25;
     int ScreenCols = 80;
     int CellWidth = 8;
@@ -228,6 +233,7 @@ class TTerminal {
     // last is the last of them drawn.
     void Damaged(int row, int colFrom, int colTo, const Cell& last) {
         Damage.Cells(row, colFrom, colTo);
+        SetCellBits(Painted[row], colFrom, colTo);
         Damage.Colours(last.Fg, last.Bg);
         Changed();
     }

@@ -139,7 +139,8 @@ struct TRecordedTerminal {
     TRecordingSurface Window{"window"};
     TRecordingSurface Bitmap{"ScreenBitmap"};
     TRecordingSurface Cursor{"cursor"};
-    TTerminal Terminal{Host, Window, Bitmap, Cursor};
+    TRecordingSurface Shown{"shown"};
+    TTerminal Terminal{Host, Window, Bitmap, Cursor, Shown};
 };
 
 } // namespace lemnar::test

@@ -84,6 +84,10 @@ inline std::string StateDifference(TTerminal& a, TTerminal& b) {
     LEMNAR_SAME(ToY)
     LEMNAR_SAME(DrawColor)
 #undef LEMNAR_SAME
+    if (std::memcmp(a.Painted, b.Painted, sizeof a.Painted) != 0)
+        return "cells painted";
+    if (a.History.Count() != b.History.Count() || a.History.Dropped() != b.History.Dropped())
+        return "history";
     for (const TPicture p : {TPicture::Window, TPicture::ScreenBitmap}) {
         const std::string d = detail::SurfaceDifference(a.Renderer.Look(p), b.Renderer.Look(p));
         if (!d.empty())
