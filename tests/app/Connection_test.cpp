@@ -3,7 +3,7 @@
 // Disconnect command and the quit procedure.
 
 #include "app/AppFixture.h"
-#include "app/ScriptedServer.h"
+#include "support/ScriptedServer.h"
 
 #include "shell/core/IniFile.h"
 
@@ -35,7 +35,7 @@ void ConnectFromPrompt(TMainWindow& window, const std::string& host) {
 }
 
 TEST_F(TConnectionTest, PromptConnectsAndTheEngineReportsTheGrid) {
-    TScriptedServer server(IacDoNaws);
+    TScriptedServer server(OwnThread, IacDoNaws);
     Start({});
     ASSERT_TRUE(Window->Panel->isVisible());
     ConnectFromPrompt(*Window, server.HostPort());
@@ -62,7 +62,7 @@ TEST_F(TConnectionTest, PromptConnectsAndTheEngineReportsTheGrid) {
 }
 
 TEST_F(TConnectionTest, WaitTextNamesTheHostWhileConnecting) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     Start({});
     std::string waitText;
     bool waitVisible = false;
@@ -80,7 +80,7 @@ TEST_F(TConnectionTest, WaitTextNamesTheHostWhileConnecting) {
 }
 
 TEST_F(TConnectionTest, KnownLoginIsSentAfterStartUp) {
-    TScriptedServer server(IacDoNaws);
+    TScriptedServer server(OwnThread, IacDoNaws);
     Start({"h", server.HostPort(), "L", "root"});
     EXPECT_EQ(Window->Connected, 1);
     EXPECT_TRUE(WaitUntil([&] {
@@ -145,7 +145,7 @@ TEST_F(TConnectionTest, HiddenWithoutLogStillShowsTheBox) {
 // blocks that came before it: the data is on the screen and in the log, the
 // settings are saved, and with E the program ends.
 TEST_F(TConnectionTest, PeerCloseSavesTheSettingsAndQuitsWithExitOnDisconnect) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     const auto log = Dir / "lemnar.log";
     WriteFile(SettingsFile(), "[Options]\nLogin=bob\nFontSize=10\nWidth=400\nHeight=300\n"
                               "XCoord=20\nYCoord=30\n");
@@ -181,7 +181,7 @@ TEST_F(TConnectionTest, PeerCloseSavesTheSettingsAndQuitsWithExitOnDisconnect) {
 }
 
 TEST_F(TConnectionTest, PeerCloseWithoutExitOnDisconnectStays) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     Start({"h", server.HostPort()});
     ASSERT_EQ(Window->Connected, 1);
     ASSERT_TRUE(WaitUntil([&] { return server.Accepted(); }));
@@ -206,7 +206,7 @@ TEST_F(TConnectionTest, PeerCloseWithoutExitOnDisconnectStays) {
 }
 
 TEST_F(TConnectionTest, DisconnectAnsweredNoChangesNothing) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     Start({"h", server.HostPort()});
     ASSERT_EQ(Window->Connected, 1);
     ASSERT_TRUE(server.Send("hello"));
@@ -224,7 +224,7 @@ TEST_F(TConnectionTest, DisconnectAnsweredNoChangesNothing) {
 }
 
 TEST_F(TConnectionTest, DisconnectAnsweredYesClearsTheScreenAndCloses) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     Start({"h", server.HostPort()});
     ASSERT_TRUE(server.Send("hello\x1b"
                             "Y"
@@ -250,7 +250,7 @@ TEST_F(TConnectionTest, DisconnectAnsweredYesClearsTheScreenAndCloses) {
 }
 
 TEST_F(TConnectionTest, QuitWhileConnectedAnsweredNoThenCloseEndsAtOnce) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     Start({"h", server.HostPort()});
     ASSERT_EQ(Window->Connected, 1);
     Answers = {IdNo};
@@ -271,7 +271,7 @@ TEST_F(TConnectionTest, QuitWhileConnectedAnsweredNoThenCloseEndsAtOnce) {
 }
 
 TEST_F(TConnectionTest, QuitWhileConnectedAnsweredYesSavesAndDisconnects) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     Start({"h", server.HostPort()});
     ASSERT_EQ(Window->Connected, 1);
     Answers = {IdYes};

@@ -2,7 +2,7 @@
 // its precedence, the window's size, the log, and the first action.
 
 #include "app/AppFixture.h"
-#include "app/ScriptedServer.h"
+#include "support/ScriptedServer.h"
 
 #include "keyboard/Cp1251.h"
 #include "shell/core/IniFile.h"
@@ -32,7 +32,7 @@ class TCommandLineErrorTest : public TAppTest,
 // started hidden, nothing connected, nothing read or saved, and the program
 // ends through the quit procedure without a question.
 TEST_P(TCommandLineErrorTest, ShowsTheMessageAndQuits) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     std::vector<std::string> args = {"h", server.HostPort(), "S"};
     args.insert(args.end(), GetParam().Args.begin(), GetParam().Args.end());
     Start(args);
@@ -246,7 +246,7 @@ TEST_F(TSettingsPlaceTest, WritableProgramDirectoryKeepsTheFileBesideTheProgram)
 
 // The settings the peer's close saves are read back at the next start.
 TEST_F(TSettingsPlaceTest, UnwritableProgramDirectorySavesInTheConfigDirectory) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     Start({"h", server.HostPort(), "L", "bob", "W", "400", "F", "12"}, UnwritableProgramDir());
     EXPECT_EQ(FieldText(Window->ShellState.SettingsPath), UserSettings().string());
     ASSERT_EQ(Window->Connected, 1);
@@ -283,7 +283,7 @@ TEST_F(TSettingsPlaceTest, WithoutConfigHomeTheFileGoesToDotConfig) {
 // program goes on.
 TEST_F(TSettingsPlaceTest, UnwritableEverywhereIsReportedOnceInABox) {
     TScopedEnv blockedConfig("XDG_CONFIG_HOME", (Dir / "blocker").c_str());
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     Start({"h", server.HostPort()}, UnwritableProgramDir());
     ASSERT_EQ(Window->Connected, 1);
     ASSERT_TRUE(WaitUntil([&] { return server.Accepted(); }));

@@ -1,7 +1,7 @@
 // The menu, the about panel and the help window of the real main window.
 
 #include "app/AppFixture.h"
-#include "app/ScriptedServer.h"
+#include "support/ScriptedServer.h"
 
 #include "shell/HelpForm.h"
 #include "shell/core/FilePlaces.h"
@@ -48,7 +48,7 @@ TEST_F(TMenusTest, MenuItemsAndTheirStartStates) {
 // N3 switches ExitOnDisconnect; checked while connected, the peer's close
 // then ends the program.
 TEST_F(TMenusTest, ExitOnDisconnectFromTheMenu) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     Start({"h", server.HostPort()});
     ASSERT_EQ(Window->Connected, 1);
     Window->N3->trigger();

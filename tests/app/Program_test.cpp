@@ -2,8 +2,8 @@
 // settings file beside itself, connects, and writes its settings back there
 // when the server ends the connection.
 
-#include "app/ScriptedServer.h"
 #include "shell/core/IniFile.h"
+#include "support/ScriptedServer.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ProgramTest, StartsFromItsDirectoryAndSavesItsSettingsThere) {
-    test::TScriptedServer server;
+    test::TScriptedServer server(test::OwnThread);
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const fs::path home = dir.path().toStdString();

@@ -3,7 +3,7 @@
 // login, the script's failures, and the settings file keeping its own values.
 
 #include "app/AppFixture.h"
-#include "app/ScriptedServer.h"
+#include "support/ScriptedServer.h"
 
 #include "shell/core/IniFile.h"
 
@@ -45,7 +45,7 @@ void ExpectGap(TClock::time_point from, TClock::time_point to, int ms, const cha
 }
 
 TEST_F(TScriptTest, TypesTheScriptWithItsWaitsThenShutsDownAndQuits) {
-    TScriptedServer server(IacDoEcho);
+    TScriptedServer server(OwnThread, IacDoEcho);
     WriteFile(SettingsFile(), "[Options]\nHost=filehost\nLogin=filelogin\n");
     WriteFile(Dir / "s.txt", "user\r\npass\n\n  shutdown \nafter\n");
     std::vector<int> sleeps;
@@ -93,7 +93,7 @@ TEST_F(TScriptTest, TypesTheScriptWithItsWaitsThenShutsDownAndQuits) {
 // up; the peer's close then saves the script's login and host and ends the
 // program.
 TEST_F(TScriptTest, LongFirstLineAndCompletedScriptEndingWithThePeer) {
-    TScriptedServer server(IacDoEcho);
+    TScriptedServer server(OwnThread, IacDoEcho);
     WriteFile(Dir / "s.txt", "ABCDEFGHIJKLMNOPQRSTUVWXY\nls\n");
     Start({"B", (Dir / "s.txt").string(), "h", server.HostPort()});
     EXPECT_EQ(Caption(), "Lemnar v. 2.54");
@@ -116,7 +116,7 @@ TEST_F(TScriptTest, LongFirstLineAndCompletedScriptEndingWithThePeer) {
 // A piece is at most 511 characters, each followed by its own carriage
 // return.
 TEST_F(TScriptTest, LongCommandLineGoesInPieces) {
-    TScriptedServer server(IacDoEcho);
+    TScriptedServer server(OwnThread, IacDoEcho);
     const std::string line(600, 'x');
     WriteFile(Dir / "s.txt", "u\np\n" + line + "\n");
     Start({"B", (Dir / "s.txt").string(), "h", server.HostPort()});
@@ -128,7 +128,7 @@ TEST_F(TScriptTest, LongCommandLineGoesInPieces) {
 }
 
 TEST_F(TScriptTest, OneLineScriptCannotReadThePassword) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     WriteFile(Dir / "s.txt", "user\n");
     Start({"B", (Dir / "s.txt").string(), "h", server.HostPort()});
     ASSERT_TRUE(WaitUntil([&] { return !Boxes.empty(); }, 5000));
@@ -140,7 +140,7 @@ TEST_F(TScriptTest, OneLineScriptCannotReadThePassword) {
 }
 
 TEST_F(TScriptTest, MissingScriptFileIsReported) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     Start({"B", (Dir / "none.txt").string(), "h", server.HostPort()});
     ASSERT_TRUE(WaitUntil([&] { return !Boxes.empty(); }, 5000));
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Ошибка открытия файла сценария"});
@@ -160,7 +160,7 @@ TEST_F(TScriptTest, QuietOneLineScriptWritesTheLogAndQuits) {
 // The peer closes while the script waits for BatchTimer: the file keeps its
 // own values, the script is abandoned and nothing is sent later.
 TEST_F(TScriptTest, PeerCloseBeforeTheScriptIsSent) {
-    TScriptedServer server;
+    TScriptedServer server(OwnThread);
     WriteFile(SettingsFile(), "[Options]\nHost=filehost\nLogin=filelogin\nSaveDir=/tmp/x/\n");
     WriteFile(Dir / "s.txt", "user\npass\nls\n");
     Start({"B", (Dir / "s.txt").string(), "h", server.HostPort()});

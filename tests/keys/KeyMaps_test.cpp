@@ -233,7 +233,7 @@ TEST(KeyMapEnter, SendsCrAloneOnceTheServerSpokeTelnet) {
         TKeySession session(type);
         ASSERT_TRUE(session.Ready());
         EXPECT_EQ(Hex(session.SentBy(Qt::Key_Return, None, 2)), "0D 0A");
-        session.Server.Send("\xFF\xF1"); // IAC NOP
+        ASSERT_TRUE(session.Server.Send("\xFF\xF1")); // IAC NOP
         ASSERT_TRUE(session.WaitFor([&] { return session.Main->Telnet.PeerIsTelnet.load(); }, 3s));
         EXPECT_EQ(Hex(session.SentBy(Qt::Key_Return, None, 1)), "0D");
         EXPECT_EQ(Hex(session.SentBy(Qt::Key_Enter, Qt::KeypadModifier, 1)), "0D");
@@ -287,8 +287,8 @@ TEST(KeyMapLifecycle, DisconnectCommandSuspendsTheMap) {
     QSignalSpy triggered(f1, &QAction::triggered);
     QTest::keyClick(session.Main->View, Qt::Key_F1);
     EXPECT_EQ(triggered.count(), 0);
-    ASSERT_TRUE(session.WaitFor([&] { return session.Server.ClientClosed(); }, 3s));
-    EXPECT_EQ(session.Server.Received, "");
+    ASSERT_TRUE(session.WaitFor([&] { return session.Server.PeerClosed(); }, 3s));
+    EXPECT_EQ(session.Server.ReceivedText(), "");
 }
 
 } // namespace

@@ -164,10 +164,10 @@ TEST(KeyPressPath, HelpWindowPassesBoundKeysAndEscClosesIt) {
     QTest::keyClick(text, Qt::Key_Escape);
     EXPECT_FALSE(main.HelpForm->isVisible());
     EXPECT_TRUE(main.isEnabled());
-    ASSERT_TRUE(session.WaitFor([&] { return session.Server.Received.size() >= 1; }, 3s));
+    ASSERT_TRUE(session.WaitFor([&] { return session.Server.Received().size() >= 1; }, 3s));
     session.Settle();
-    EXPECT_EQ(Hex(session.Server.Received), "1B");
-    session.Server.Received.clear();
+    EXPECT_EQ(Hex(session.Server.ReceivedText()), "1B");
+    session.Server.ClearReceived();
     // A second Esc only sends.
     EXPECT_EQ(Hex(session.SentBy(Qt::Key_Escape, None, 1)), "1B");
 }

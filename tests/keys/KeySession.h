@@ -39,7 +39,7 @@ class TKeySession {
                  : terminalType == "ansi" ? TMarker{Qt::Key_F1, "\x1BOP"}
                                           : TMarker{Qt::Key_Z, "z"};
         Settle();
-        Server.Received.clear();
+        Server.ClearReceived();
     }
     ~TKeySession() {
         Main.reset();
@@ -59,10 +59,10 @@ class TKeySession {
         keys();
         QTest::keyClick(target != nullptr ? target : Main->View, Marker.Key);
         const std::size_t total = expectedSize + Marker.Bytes.size();
-        WaitFor([&] { return Server.Received.size() >= total; }, 3s);
+        WaitFor([&] { return Server.Received().size() >= total; }, 3s);
         Settle();
-        std::string bytes = Server.Received;
-        Server.Received.clear();
+        std::string bytes = Server.ReceivedText();
+        Server.ClearReceived();
         if (bytes.ends_with(Marker.Bytes))
             bytes.resize(bytes.size() - Marker.Bytes.size());
         else

@@ -49,7 +49,7 @@ class ScreenCaptureTest : public ::testing::Test {
         ASSERT_TRUE(Session.Ready());
         SetField(Main().ShellState.SaveDir, Session.Dir.Path().string() + "/");
         const QImage blank = Main().ScreenBitmapImage().copy();
-        Session.Server.Send("Lemnar \x1B@?1capture"); // ESC @ ? 1: white on blue
+        ASSERT_TRUE(Session.Server.Send("Lemnar \x1B@?1capture")); // ESC @ ? 1: white on blue
         ASSERT_TRUE(Session.WaitFor([&] { return Main().ScreenBitmapImage() != blank; }, 3s));
         Session.Settle();
     }

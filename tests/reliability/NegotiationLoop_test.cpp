@@ -27,6 +27,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using test::TScriptedServer;
 
 // Counts the engine's writes.
 class TCountingTelnet final : public TIdTelnet {

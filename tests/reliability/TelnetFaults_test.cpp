@@ -11,12 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <netinet/in.h>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
@@ -27,6 +25,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using test::RefusingPort;
+using test::TScriptedServer;
 
 // The engine with a byte sink as its data handler.
 struct TSink {
@@ -87,7 +87,7 @@ TEST_F(TelnetFaultTest, ResetMidBlockEndsTheReadQuietly) {
     ConnectAndAccept();
     // Half a cursor address and a run of text, then a reset.
     const std::string sent = "abc\x1B=" + std::string(700, 'x');
-    Server.Send(sent);
+    ASSERT_TRUE(Server.Send(sent));
     ASSERT_TRUE(Queue.PumpUntil([&] { return Sink.Bytes > 0; }, 5s));
     Server.Reset();
     Queue.PumpFor(200ms);
@@ -127,7 +127,7 @@ TEST_F(TelnetFaultTest, CloseInsideACommandOrSubnegotiation) {
         sink.Telnet.Host = "127.0.0.1:" + std::to_string(Server.Port());
         sink.Telnet.Connect();
         ASSERT_TRUE(Server.Accept());
-        Server.Send("ab" + cut);
+        ASSERT_TRUE(Server.Send("ab" + cut));
         Server.Close();
         ASSERT_TRUE(
             queue.PumpUntil([&] { return sink.EmptyBlocks > 0 && sink.Disconnected > 0; }, 5s));
@@ -135,7 +135,7 @@ TEST_F(TelnetFaultTest, CloseInsideACommandOrSubnegotiation) {
         EXPECT_EQ(sink.Disconnected, 1);
         sink.Telnet.Disconnect();
         EXPECT_EQ(sink.Disconnected, 1);
-        EXPECT_EQ(Server.Received, "");
+        EXPECT_EQ(Server.ReceivedText(), "");
     }
 }
 
@@ -209,7 +209,7 @@ TEST(TelnetFaultCycles, FiveHundredConnectionsLeaveNothingBehind) {
         while (!stop) {
             if (!server.Accept(20ms))
                 continue;
-            server.Send(std::string("hello\xFF\xFD\x1F", 8));
+            EXPECT_TRUE(server.Send(std::string("hello\xFF\xFD\x1F", 8)));
             if (++accepted % 2 == 0)
                 server.Close();
         }
@@ -271,8 +271,9 @@ TEST_F(TelnetFaultTest, DisconnectAtEveryPointOfTheHandOff) {
                 };
             sink.Telnet.Connect();
             ASSERT_TRUE(Server.Accept());
-            if (point != TPoint::InRead)
-                Server.Send("block");
+            if (point != TPoint::InRead) {
+                ASSERT_TRUE(Server.Send("block"));
+            }
             if (point == TPoint::PeerClosePending)
                 Server.Close();
             if (point == TPoint::Parked || point == TPoint::PeerClosePending) {
@@ -301,15 +302,9 @@ TEST_F(TelnetFaultTest, DisconnectAtEveryPointOfTheHandOff) {
 
 TEST_F(TelnetFaultTest, UnreachableServersReadServerNotResponding) {
     // A port that was just free: nobody listens there.
-    int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    socklen_t len = sizeof addr;
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(probe);
-    const std::string refused = "127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
+    const int port = RefusingPort();
+    ASSERT_NE(port, 0);
+    const std::string refused = "127.0.0.1:" + std::to_string(port);
     // The .invalid domain never resolves.
     for (const std::string& host :
          {refused, std::string("no-such-host.invalid"), std::string(""), std::string(1000, 'h')}) {

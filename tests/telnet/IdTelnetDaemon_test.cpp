@@ -18,6 +18,8 @@
 namespace lemnar {
 namespace {
 
+using test::TScriptedServer;
+
 const char* FindTelnetd() {
     for (const char* path : {"/usr/sbin/telnetd", "/usr/sbin/in.telnetd"}) {
         if (::access(path, X_OK) == 0)

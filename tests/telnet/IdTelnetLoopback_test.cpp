@@ -18,6 +18,8 @@ namespace lemnar {
 namespace {
 
 using test::Bytes;
+using test::RefusingPort;
+using test::TScriptedServer;
 
 class IdTelnetLoopbackTest : public ::testing::Test {
   protected:
@@ -38,7 +40,7 @@ class IdTelnetLoopbackTest : public ::testing::Test {
     bool ServerGets(const std::string& text) {
         return Queue.PumpUntil([&] {
             Server.Poll();
-            return Server.Received.find(text) != std::string::npos;
+            return Server.ReceivedText().find(text) != std::string::npos;
         });
     }
 
@@ -55,15 +57,16 @@ class IdTelnetLoopbackTest : public ::testing::Test {
 TEST_F(IdTelnetLoopbackTest, AnswersNegotiationOverTheConnection) {
     ConnectAndAccept();
     EXPECT_TRUE(Telnet.IsConnected());
-    Server.Send(Bytes({255, 253, 24, 255, 253, 31, 255, 250, 24, 1, 255, 240, 255, 251, 1}));
+    ASSERT_TRUE(
+        Server.Send(Bytes({255, 253, 24, 255, 253, 31, 255, 250, 24, 1, 255, 240, 255, 251, 1})));
     const std::string replies =
         Bytes({255, 251, 24,  255, 251, 31,  255, 250, 31,  0,   80,  0,   25, 255,
                240, 255, 250, 24,  0,   'Q', 'N', 'X', 255, 240, 255, 253, 1});
     ASSERT_TRUE(ServerGets(replies));
-    EXPECT_EQ(Server.Received, replies);
+    EXPECT_EQ(Server.ReceivedText(), replies);
 
     // A resize reports again, whether the server asked or not.
-    Server.Received.clear();
+    Server.ClearReceived();
     Telnet.Rows = 30;
     Telnet.Handle_WS();
     ASSERT_TRUE(ServerGets(Bytes({255, 250, 31, 0, 80, 0, 30, 255, 240})));
@@ -72,7 +75,7 @@ TEST_F(IdTelnetLoopbackTest, AnswersNegotiationOverTheConnection) {
     ASSERT_TRUE(ServerGets("l\r"));
     Telnet.WriteBytes("\x1b[A");
     ASSERT_TRUE(ServerGets("\x1b[A"));
-    EXPECT_EQ(Server.Received,
+    EXPECT_EQ(Server.ReceivedText(),
               Bytes({255, 250, 31, 0, 80, 0, 30, 255, 240, 'l', 13, 27, '[', 'A'}));
     EXPECT_EQ(Probe.ForeignThreadEvents, 0);
 }
@@ -83,11 +86,11 @@ TEST_F(IdTelnetLoopbackTest, DeliversBlocksInOrderThenThePeersClose) {
     Telnet.SendCh(13);
     ASSERT_TRUE(ServerGets("\r\n"));
 
-    Server.Send("one");
+    ASSERT_TRUE(Server.Send("one"));
     ASSERT_TRUE(EventArrives("data:one"));
-    Server.Send(Bytes({255, 241})); // commands only: an empty block
+    ASSERT_TRUE(Server.Send(Bytes({255, 241}))); // commands only: an empty block
     ASSERT_TRUE(EventArrives("data:"));
-    Server.Send(Bytes({'t', 'w', 255, 255, 'o'}));
+    ASSERT_TRUE(Server.Send(Bytes({'t', 'w', 255, 255, 'o'})));
     ASSERT_TRUE(EventArrives("data:tw\xFFo"));
     Server.Close();
     ASSERT_TRUE(Queue.PumpUntil([&] { return Probe.Events.size() == 6; }));
@@ -107,11 +110,11 @@ TEST_F(IdTelnetLoopbackTest, DeliversBlocksInOrderThenThePeersClose) {
 
 TEST_F(IdTelnetLoopbackTest, DisconnectClosesAndRestartsTheCarriageReturnRule) {
     ConnectAndAccept();
-    Server.Send(Bytes({255, 241}));
+    ASSERT_TRUE(Server.Send(Bytes({255, 241})));
     ASSERT_TRUE(EventArrives("data:"));
     Telnet.SendCh(13);
     ASSERT_TRUE(ServerGets("\r"));
-    EXPECT_EQ(Server.Received, "\r");
+    EXPECT_EQ(Server.ReceivedText(), "\r");
 
     Telnet.Disconnect();
     const std::vector<std::string> afterDisconnect = {"connected", "data:", "disconnected",
@@ -120,7 +123,7 @@ TEST_F(IdTelnetLoopbackTest, DisconnectClosesAndRestartsTheCarriageReturnRule) {
     EXPECT_FALSE(Telnet.IsConnected());
     ASSERT_TRUE(Queue.PumpUntil([&] {
         Server.Poll();
-        return Server.ClientClosed();
+        return Server.PeerClosed();
     }));
 
     ConnectAndAccept();
@@ -136,13 +139,8 @@ TEST_F(IdTelnetLoopbackTest, DisconnectClosesAndRestartsTheCarriageReturnRule) {
 }
 
 TEST_F(IdTelnetLoopbackTest, EveryConnectFailureReadsServerNotResponding) {
-    int closedPort = 0;
-    {
-        TScriptedServer closed;
-        closedPort = closed.Port();
-    }
     for (std::string host :
-         {"127.0.0.1:" + std::to_string(closedPort), std::string("no-such-host.invalid"),
+         {"127.0.0.1:" + std::to_string(RefusingPort()), std::string("no-such-host.invalid"),
           std::string("127.0.0.1:notaport"), std::string("[::1")}) {
         SCOPED_TRACE(host);
         Telnet.Host = host;
@@ -187,7 +185,7 @@ TEST_F(IdTelnetLoopbackTest, ConnectsToIpv6Literals) {
         Telnet.Port = server6.Port();
         Telnet.Connect();
         ASSERT_TRUE(server6.Accept());
-        server6.Send("v6");
+        ASSERT_TRUE(server6.Send("v6"));
         ASSERT_TRUE(EventArrives("data:v6"));
         Probe.Events.clear();
         Telnet.Disconnect();
@@ -197,13 +195,13 @@ TEST_F(IdTelnetLoopbackTest, ConnectsToIpv6Literals) {
 TEST_F(IdTelnetLoopbackTest, MissingDataHandlerEndsTheReceiveThread) {
     Telnet.OnDataAvailable = nullptr;
     ConnectAndAccept();
-    Server.Send("x");
+    ASSERT_TRUE(Server.Send("x"));
     Queue.PumpFor(std::chrono::milliseconds(100));
     // Nobody reads any more: a request stays unanswered.
-    Server.Send(Bytes({255, 253, 24}));
+    ASSERT_TRUE(Server.Send(Bytes({255, 253, 24})));
     Queue.PumpFor(std::chrono::milliseconds(100));
     Server.Poll();
-    EXPECT_EQ(Server.Received, "");
+    EXPECT_EQ(Server.ReceivedText(), "");
     EXPECT_TRUE(Telnet.IsConnected());
     Telnet.Disconnect();
     EXPECT_EQ(Probe.Disconnects, 1);

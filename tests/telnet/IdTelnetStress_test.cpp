@@ -19,6 +19,7 @@ namespace lemnar {
 namespace {
 
 using std::chrono::milliseconds;
+using test::TScriptedServer;
 
 // Accepts clients on its own thread and greets them with data and DO NAWS.
 // Every second client is closed at once, the others when the next one is
@@ -31,7 +32,7 @@ class TChurningServer {
               while (!Stop) {
                   if (!Server.Accept(milliseconds(20)))
                       continue;
-                  Server.Send(std::string("hello\xFF\xFD\x1F", 8));
+                  EXPECT_TRUE(Server.Send(std::string("hello\xFF\xFD\x1F", 8)));
                   if (++count % 2 == 0)
                       Server.Close();
                   Accepted = count;
@@ -102,7 +103,7 @@ class IdTelnetRaceTest : public ::testing::Test {
 
 TEST_F(IdTelnetRaceTest, DisconnectDropsAPendingBlock) {
     ConnectAndAccept();
-    Server.Send("late");
+    ASSERT_TRUE(Server.Send("late"));
     ASSERT_TRUE(WaitPending());
     Telnet->Disconnect();
     const std::vector<std::string> expected = {"connected", "disconnected", "disconnect"};
@@ -130,7 +131,7 @@ TEST_F(IdTelnetRaceTest, DisconnectFromTheDataHandler) {
         Telnet->Disconnect();
     };
     ConnectAndAccept();
-    Server.Send("bye");
+    ASSERT_TRUE(Server.Send("bye"));
     ASSERT_TRUE(Queue.PumpUntil([&] { return Probe.Disconnects == 1; }));
     Queue.PumpFor(milliseconds(20));
     const std::vector<std::string> expected = {"connected", "data:bye", "disconnected",
@@ -152,7 +153,7 @@ TEST_F(IdTelnetRaceTest, ReconnectFromTheDisconnectedHandler) {
     ASSERT_TRUE(Queue.PumpUntil([&] { return Probe.Disconnects == 1; }));
     ASSERT_TRUE(Server.Accept());
     EXPECT_TRUE(Telnet->IsConnected());
-    Server.Send("again");
+    ASSERT_TRUE(Server.Send("again"));
     ASSERT_TRUE(Queue.PumpUntil([&] { return Probe.Has("data:again"); }));
     Telnet->Disconnect();
     EXPECT_EQ(Probe.Disconnects, 2);
@@ -162,7 +163,7 @@ TEST_F(IdTelnetRaceTest, PeerResetEndsTheConnection) {
     ConnectAndAccept();
     std::string chunk(4096, 'r');
     for (int i = 0; i < 8; ++i)
-        Server.Send(chunk);
+        ASSERT_TRUE(Server.Send(chunk));
     Queue.PumpFor(milliseconds(5));
     Server.Reset();
     ASSERT_TRUE(Queue.PumpUntil([&] { return Probe.Disconnects == 1; }));
@@ -183,7 +184,7 @@ TEST_F(IdTelnetRaceTest, DestroyedWhileConnected) {
         Telnet->OnDisconnected = [&](TIdTCPClient&) { ++events; };
         ConnectAndAccept();
         if (round % 2 == 0) {
-            Server.Send("pending");
+            ASSERT_TRUE(Server.Send("pending"));
             ASSERT_TRUE(WaitPending());
         }
         Telnet.reset();

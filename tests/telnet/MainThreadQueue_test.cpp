@@ -16,6 +16,8 @@
 namespace lemnar {
 namespace {
 
+using test::TScriptedServer;
+
 TEST(MainThreadQueueTest, RunsPostedFunctionsOnTheGuiThreadInOrder) {
     TQtMainThreadQueue queue;
     std::vector<int> order;
@@ -44,7 +46,7 @@ TEST(MainThreadQueueTest, CarriesTheEnginesEvents) {
     telnet.Host = "127.0.0.1:" + std::to_string(server.Port());
     telnet.Connect();
     ASSERT_TRUE(server.Accept());
-    server.Send("qt");
+    ASSERT_TRUE(server.Send("qt"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return probe.Has("data:qt"); }, 5000));
     server.Close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return probe.Events.size() == 4; }, 5000));
