@@ -1,18 +1,19 @@
 // Every binding of both key maps, run through the key handler: names, keys
-// and bytes are checked against lists derived here from the key layout, not
-// against the maps' own data.
+// and bytes are checked against the rows of support/KeyMapRows.h, derived
+// from the key layout, not against the maps' own data.
 
 #include "keyboard/AnsiKeyMap.h"
 #include "keyboard/KeyAction.h"
 #include "keyboard/KeyMap.h"
 #include "keyboard/QnxKeyMap.h"
+#include "support/KeyMapRows.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,7 @@ namespace {
 // One call on the output: 'c' SendCh with one byte, 'w' one raw write.
 using TCall = std::pair<char, std::string>;
 using TCalls = std::vector<TCall>;
+using test::TKeyRow;
 
 class TRecorder : public TKeyOutput {
   public:
@@ -39,8 +41,19 @@ TCalls Execute(const TKeyBinding& binding, bool connected = true) {
     return recorder.Calls;
 }
 
+// The calls a handler makes for its bytes: an escape sequence in one write,
+// any other byte through SendCh on its own.
+TCalls CallsOf(const std::string& bytes) {
+    if (bytes.size() > 1 && bytes[0] == '\x1B')
+        return {{'w', bytes}};
+    TCalls calls;
+    for (const char byte : bytes)
+        calls.emplace_back('c', std::string(1, byte));
+    return calls;
+}
+
 TCalls QnxCode(int code) {
-    return {{'c', "\xFF"}, {'c', "\xFF"}, {'c', std::string(1, static_cast<char>(code))}};
+    return CallsOf(test::QnxCode(code));
 }
 TCalls OneByte(int byte) {
     return {{'c', std::string(1, static_cast<char>(byte))}};
@@ -54,51 +67,13 @@ constexpr TModifiers Ctrl = TModifiers::Ctrl;
 constexpr TModifiers Alt = TModifiers::Alt;
 constexpr TModifiers None = TModifiers::None;
 
-// Binding names after the prefix, in key-code order from 0x80: function
-// keys, then the editing-key grid (plain, Ctrl, Alt rows), then the rest,
-// then the four single-byte keys.
-std::vector<std::string> MapOrder() {
-    std::vector<std::string> names{"ShiftTab"};
-    for (const char* prefix : {"", "Shift", "Ctrl"}) {
-        for (int n = 1; n <= 10; ++n) {
-            names.push_back(prefix + std::string("F") + std::to_string(n));
-        }
-    }
-    names.emplace_back("CtrlTab");
-    const char* grid[] = {"Home",       "CursorUp",    "PageUp",      "Minus",
-                          "CursorLeft", "Five",        "CursorRight", "Plus",
-                          "End",        "CursorDown",  "PageDown",    "Insert",
-                          "Delete",     "PrintScreen", "F11",         "F12"};
-    for (const char* prefix : {"", "Ctrl", "Alt"}) {
-        for (const char* key : grid) {
-            std::string name = prefix + std::string(key);
-            names.push_back(name == "AltPrintScreen" ? "AltAsterisk" : name);
-        }
-    }
-    names.emplace_back("CtrlEnter");
-    for (int n = 1; n <= 10; ++n) {
-        names.push_back("AltF" + std::to_string(n));
-    }
-    for (const char* name :
-         {"ShiftF11", "ShiftF12", "SysRq", "CtrlBksp", "AltBksp", "ShiftEnter"}) {
-        names.emplace_back(name);
-    }
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        names.push_back(std::string("Alt") + letter);
-    }
-    for (const char* name : {"AltEnter", "ShiftBkSp", "Enter", "Bksp", "Tab", "Esc"}) {
-        names.emplace_back(name);
-    }
-    return names;
-}
-
-// Windows virtual-key codes of the key names used in binding names.
-std::optional<std::uint8_t> KeyOfName(const std::string& key) {
+// Windows virtual-key codes of the keys as the rows write them.
+std::uint8_t VirtualKey(const std::string& key) {
     static const std::map<std::string, std::uint8_t> keys = {
-        {"Home", 0x24},        {"CursorUp", 0x26}, {"PageUp", 0x21},     {"CursorLeft", 0x25},
-        {"CursorRight", 0x27}, {"End", 0x23},      {"CursorDown", 0x28}, {"PageDown", 0x22},
-        {"Insert", 0x2D},      {"Delete", 0x2E},   {"Tab", 0x09},        {"Enter", 0x0D},
-        {"Bksp", 0x08},        {"BkSp", 0x08},     {"Esc", 0x1B},
+        {"Home", 0x24},  {"Up", 0x26},  {"PgUp", 0x21}, {"Left", 0x25},
+        {"Right", 0x27}, {"End", 0x23}, {"Down", 0x28}, {"PgDn", 0x22},
+        {"Ins", 0x2D},   {"Del", 0x2E}, {"Tab", 0x09},  {"Enter", 0x0D},
+        {"BkSp", 0x08},  {"Esc", 0x1B}, {"-", 0xBD},    {"PrintScreen", 0x2C},
     };
     if (const auto it = keys.find(key); it != keys.end()) {
         return it->second;
@@ -109,112 +84,51 @@ std::optional<std::uint8_t> KeyOfName(const std::string& key) {
     if (key.size() >= 2 && key[0] == 'F') {
         return static_cast<std::uint8_t>(0x6F + std::stoi(key.substr(1)));
     }
-    return std::nullopt;
+    ADD_FAILURE() << "no virtual key for " << key;
+    return 0;
 }
 
-// The shortcut a name spells: an optional Shift/Ctrl/Alt prefix and a key.
-TShortcut ShortcutOfName(const std::string& name) {
-    std::string key = name;
-    TModifiers modifiers = None;
-    const std::pair<std::string, TModifiers> prefixes[] = {
-        {"Shift", Shift}, {"Ctrl", Ctrl}, {"Alt", Alt}};
-    for (const auto& [p, flag] : prefixes) {
-        if (key.size() > p.size() && key.compare(0, p.size(), p) == 0 &&
-            KeyOfName(key.substr(p.size()))) {
-            key = key.substr(p.size());
-            modifiers = flag;
-            break;
-        }
+TModifiers ModifiersOf(test::TKeyModifier modifier) {
+    switch (modifier) {
+    case test::TKeyModifier::Shift:
+        return Shift;
+    case test::TKeyModifier::Ctrl:
+        return Ctrl;
+    case test::TKeyModifier::Alt:
+        return Alt;
+    case test::TKeyModifier::None:
+        return None;
     }
-    const auto vk = KeyOfName(key);
-    EXPECT_TRUE(vk.has_value()) << name;
-    return {vk.value_or(0), modifiers};
+    return None;
 }
 
-const std::set<std::string> Keyless = {
-    "Minus",           "Five",     "Plus",    "PrintScreen", "CtrlFive",    "CtrlPlus",
-    "CtrlPrintScreen", "AltMinus", "AltFive", "AltPlus",     "AltAsterisk",
-};
-
-TShortcut ExpectedShortcut(const std::string& name, bool ansi) {
-    if (Keyless.count(name) != 0) {
+TShortcut ExpectedShortcut(const TKeyRow& row) {
+    if (row.Key.empty()) {
         return {};
     }
-    if (name == "CtrlMinus") {
-        return ansi ? TShortcut{} : TShortcut{0xBD, Ctrl};
-    }
-    if (name == "SysRq") {
-        return {0x2C, Shift};
-    }
-    return ShortcutOfName(name);
+    return {VirtualKey(row.Key), ModifiersOf(row.Modifier)};
 }
 
-TCalls ExpectedQnxCalls(const std::string& name, std::size_t index) {
-    const std::map<std::string, TCalls> exceptions = {
-        {"CtrlMinus", OneByte(0x1F)}, {"Enter", OneByte(0x0D)}, {"Bksp", OneByte(0x7F)},
-        {"Tab", OneByte(0x09)},       {"Esc", OneByte(0x1B)},
-    };
-    if (const auto it = exceptions.find(name); it != exceptions.end()) {
-        return it->second;
+// Checks a map binding by binding against its rows.
+void ExpectMap(std::span<const TKeyBinding> map, const std::vector<TKeyRow>& rows) {
+    ASSERT_EQ(rows.size(), map.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const TKeyBinding& binding = map[i];
+        const TKeyRow& row = rows[i];
+        SCOPED_TRACE(row.Name);
+        EXPECT_EQ(binding.Name, row.Name);
+        EXPECT_EQ(binding.Shortcut, ExpectedShortcut(row));
+        EXPECT_EQ(Execute(binding), CallsOf(row.Bytes));
+        EXPECT_EQ(binding.HidesHelp, row.Name.ends_with("_Esc"));
     }
-    if (Keyless.count(name) != 0) {
-        return {};
-    }
-    return QnxCode(static_cast<int>(0x80 + index));
-}
-
-TCalls ExpectedAnsiCalls(const std::string& name) {
-    const std::map<std::string, TCalls> sending = {
-        {"ShiftTab", OneByte(0x09)},    {"F1", EscWrite("OP")},
-        {"F2", EscWrite("OQ")},         {"F3", EscWrite("OR")},
-        {"F4", EscWrite("OS")},         {"F5", EscWrite("[15~")},
-        {"F6", EscWrite("[17~")},       {"F7", EscWrite("[18~")},
-        {"F8", EscWrite("[19~")},       {"F9", EscWrite("[20~")},
-        {"F10", EscWrite("[21~")},      {"ShiftF1", EscWrite("OP")},
-        {"ShiftF2", EscWrite("OQ")},    {"ShiftF3", EscWrite("OR")},
-        {"ShiftF4", EscWrite("OS")},    {"ShiftF5", EscWrite("[15~")},
-        {"ShiftF6", EscWrite("[17~")},  {"ShiftF7", EscWrite("[18~")},
-        {"ShiftF8", EscWrite("[19~")},  {"ShiftF9", EscWrite("[20~")},
-        {"ShiftF10", EscWrite("[21~")}, {"Home", EscWrite("[1~")},
-        {"CursorUp", EscWrite("[A")},   {"PageUp", EscWrite("[5~")},
-        {"CursorLeft", EscWrite("[D")}, {"CursorRight", EscWrite("[C")},
-        {"End", EscWrite("[4~")},       {"CursorDown", EscWrite("[B")},
-        {"PageDown", EscWrite("[6~")},  {"Insert", EscWrite("[2~")},
-        {"Delete", OneByte(0x7F)},      {"F11", EscWrite("[23~")},
-        {"F12", EscWrite("[24~")},      {"ShiftF11", EscWrite("[23~")},
-        {"ShiftF12", EscWrite("[24~")}, {"ShiftBkSp", OneByte(0x08)},
-        {"Enter", OneByte(0x0D)},       {"Bksp", OneByte(0x08)},
-        {"Tab", OneByte(0x09)},         {"Esc", OneByte(0x1B)},
-        {"CtrlMinus", OneByte(0x1F)},
-    };
-    const auto it = sending.find(name);
-    return it == sending.end() ? TCalls{} : it->second;
 }
 
 TEST(KeyMap, QnxBindingsFollowTheKeyCodeOrder) {
-    const std::vector<std::string> order = MapOrder();
-    ASSERT_EQ(order.size(), Keyz_QNX.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const TKeyBinding& binding = Keyz_QNX[i];
-        SCOPED_TRACE(order[i]);
-        EXPECT_EQ(binding.Name, "QNX_" + order[i]);
-        EXPECT_EQ(binding.Shortcut, ExpectedShortcut(order[i], false));
-        EXPECT_EQ(Execute(binding), ExpectedQnxCalls(order[i], i));
-        EXPECT_EQ(binding.HidesHelp, order[i] == "Esc");
-    }
+    ExpectMap(Keyz_QNX, test::QnxRows());
 }
 
 TEST(KeyMap, AnsiBindingsSendTheirSequences) {
-    const std::vector<std::string> order = MapOrder();
-    ASSERT_EQ(order.size(), Keyz_ANSI.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const TKeyBinding& binding = Keyz_ANSI[i];
-        SCOPED_TRACE(order[i]);
-        EXPECT_EQ(binding.Name, "ANSI_" + order[i]);
-        EXPECT_EQ(binding.Shortcut, ExpectedShortcut(order[i], true));
-        EXPECT_EQ(Execute(binding), ExpectedAnsiCalls(order[i]));
-        EXPECT_EQ(binding.HidesHelp, order[i] == "Esc");
-    }
+    ExpectMap(Keyz_ANSI, test::AnsiRows());
 }
 
 TEST(KeyMap, NothingIsSentWhileDisconnected) {
