@@ -74,9 +74,22 @@ void TRenderer::Update() {
 
     Window.SetBrushStyle(TBrushStyle::Solid);
     ScreenBitmap.SetBrushStyle(TBrushStyle::Solid);
+    // Glyphs of the cell's size paint all of it, so a run of cells in one
+    // pair of colours is one call, and the window can take the cells from
+    // ScreenBitmap; the plain path draws each cell alone, a fill and its
+    // glyph, on both.
+    const TTextMetrics bitmapCell = ScreenBitmap.TextMetrics();
+    const TTextMetrics windowCell = Window.TextMetrics();
+    const int cellWidth = Terminal.CellWidth;
+    const int cellHeight = Terminal.CellHeight;
+    const bool whole = !EachChange && bitmapCell.AveCharWidth == cellWidth &&
+                       bitmapCell.Height == cellHeight && windowCell.AveCharWidth == cellWidth &&
+                       windowCell.Height == cellHeight;
     const int rows = std::min(Terminal.ScreenRows, StoreRows);
     for (int r = 0; r < rows; ++r)
-        DrawRow(r, !copyToWindow);
+        DrawRow(r, !copyToWindow && !whole, whole);
+    if (!copyToWindow && whole)
+        WindowTakesRows();
     if (copyToWindow) {
         Window.CopyRect(0, 0, ScreenBitmap.Width(), ScreenBitmap.Height(), ScreenBitmap, 0, 0,
                         TCopyMode::SrcCopy);
@@ -172,27 +185,39 @@ bool TRenderer::RowCovered(int row) const {
     return true;
 }
 
-void TRenderer::DrawRow(int row, bool onWindow) {
+void TRenderer::DrawRow(int row, bool onWindow, bool whole) {
     const std::uint64_t* words = Terminal.Damage.Dirty[row];
     const int end = std::min(Terminal.ScreenCols, StoreCols);
     int from = 0;
     int to = 0;
     for (int at = 0; NextRun(words, at, end, from, to); at = to)
-        DrawRun(row, from, to, onWindow);
+        DrawRun(row, from, to, onWindow, whole);
 }
 
-void TRenderer::DrawRun(int row, int from, int to, bool onWindow) {
+void TRenderer::WindowTakesRows() {
+    // The window takes the cells drawn and nothing else: elsewhere it may
+    // differ from ScreenBitmap, by its bars or more.
+    const TScreenDamage& damage = Terminal.Damage;
+    const int rows = std::min(Terminal.ScreenRows, StoreRows);
+    const int cols = std::min(Terminal.ScreenCols, StoreCols);
+    const int cellWidth = Terminal.CellWidth;
+    const int cellHeight = Terminal.CellHeight;
+    for (int r = 0; r < rows; ++r) {
+        int from = 0;
+        int to = 0;
+        for (int at = 0; NextRun(damage.Dirty[r], at, cols, from, to); at = to) {
+            Window.CopyRect(from * cellWidth, r * cellHeight, (to - from) * cellWidth, cellHeight,
+                            ScreenBitmap, from * cellWidth, r * cellHeight, TCopyMode::SrcCopy);
+            ForgetBarsIn(r, from, to);
+        }
+    }
+}
+
+void TRenderer::DrawRun(int row, int from, int to, bool onWindow, bool whole) {
     const Cell* cells = Terminal.ScreenCells[row];
     const int cellWidth = Terminal.CellWidth;
     const int cellHeight = Terminal.CellHeight;
     const int y = row * cellHeight;
-    // Glyphs of the cell's size paint all of it, so a run of cells in one
-    // pair of colours is one call; the plain path draws each cell alone, a
-    // fill and its glyph.
-    const TTextMetrics metrics = ScreenBitmap.TextMetrics();
-    const bool whole =
-        !EachChange && metrics.AveCharWidth == cellWidth && metrics.Height == cellHeight &&
-        Window.TextMetrics().AveCharWidth == cellWidth && Window.TextMetrics().Height == cellHeight;
     std::uint8_t text[StoreCols];
     for (int c = from; c < to;) {
         const std::uint8_t fg = cells[c].Fg & 15;
@@ -206,9 +231,7 @@ void TRenderer::DrawRun(int row, int from, int to, bool onWindow) {
             text[i - c] = cells[i].Ch;
         const int x = c * cellWidth;
         for (TDrawSurface* s : {&ScreenBitmap, &Window}) {
-            // The window takes the run from ScreenBitmap below, but on the
-            // plain path, which draws both.
-            if (s == &Window && (!onWindow || whole))
+            if (s == &Window && !onWindow)
                 continue;
             s->SetBrushColor(TextPalette[bg]);
             s->SetFontColor(TextPalette[fg]);
@@ -218,9 +241,6 @@ void TRenderer::DrawRun(int row, int from, int to, bool onWindow) {
         }
         c = end;
     }
-    if (onWindow && whole)
-        Window.CopyRect(from * cellWidth, y, (to - from) * cellWidth, cellHeight, ScreenBitmap,
-                        from * cellWidth, y, TCopyMode::SrcCopy);
     if (onWindow)
         ForgetBarsIn(row, from, to);
 }

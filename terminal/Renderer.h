@@ -114,9 +114,11 @@ class TRenderer {
     // Every cell of the row is recorded for drawing: nothing of it shows through.
     bool RowCovered(int row) const;
     // The recorded cells of one row, on ScreenBitmap and, when onWindow, on
-    // the window picture too.
-    void DrawRow(int row, bool onWindow);
-    void DrawRun(int row, int from, int to, bool onWindow);
+    // the window picture too; whole: in runs, the glyphs filling their cells.
+    void DrawRow(int row, bool onWindow, bool whole);
+    void DrawRun(int row, int from, int to, bool onWindow, bool whole);
+    // The window takes from ScreenBitmap what was drawn there.
+    void WindowTakesRows();
     void XorBar(int row, int col);
     void ToggleBar(int row, int col);
     void ForgetBarsIn(int row, int from, int to);
