@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -42,12 +43,16 @@ int main(int argc, char** argv) {
     const std::size_t every = mode == "each-block" ? 1024
                               : mode == "once"     ? bytes.size()
                                                    : std::size_t{64} << 10;
+    const auto start = std::chrono::steady_clock::now();
     for (std::size_t at = 0; at < bytes.size(); at += every) {
         term.Feed(std::string_view(bytes).substr(at, every));
         term.Terminal.Renderer.Update();
     }
-    std::printf("%s: %zu bytes, cursor at %d,%d, pictures brought up to date %llu times\n",
-                NameOf(workload), bytes.size(), term.Terminal.CursorRow, term.Terminal.CursorCol,
-                term.Terminal.Renderer.Updates());
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    std::printf("%s: %zu bytes in %.3f s (%.1f MiB/s), cursor at %d,%d, pictures brought up "
+                "to date %llu times\n",
+                NameOf(workload), bytes.size(), took.count(),
+                static_cast<double>(bytes.size()) / 1048576.0 / took.count(),
+                term.Terminal.CursorRow, term.Terminal.CursorCol, term.Terminal.Renderer.Updates());
     return 0;
 }
