@@ -89,7 +89,7 @@ void TRenderer::Update() {
     for (int r = 0; r < rows; ++r)
         DrawRow(r, !copyToWindow && !whole, whole);
     if (!copyToWindow && whole)
-        WindowTakesRows();
+        WindowTakesRuns();
     if (copyToWindow) {
         Window.CopyRect(0, 0, ScreenBitmap.Width(), ScreenBitmap.Height(), ScreenBitmap, 0, 0,
                         TCopyMode::SrcCopy);
@@ -194,7 +194,7 @@ void TRenderer::DrawRow(int row, bool onWindow, bool whole) {
         DrawRun(row, from, to, onWindow, whole);
 }
 
-void TRenderer::WindowTakesRows() {
+void TRenderer::WindowTakesRuns() {
     // The window takes the cells drawn and nothing else: elsewhere it may
     // differ from ScreenBitmap, by its bars or more.
     const TScreenDamage& damage = Terminal.Damage;

@@ -118,7 +118,7 @@ class TRenderer {
     void DrawRow(int row, bool onWindow, bool whole);
     void DrawRun(int row, int from, int to, bool onWindow, bool whole);
     // The window takes from ScreenBitmap what was drawn there.
-    void WindowTakesRows();
+    void WindowTakesRuns();
     void XorBar(int row, int col);
     void ToggleBar(int row, int col);
     void ForgetBarsIn(int row, int from, int to);
