@@ -33,76 +33,6 @@ namespace {
 
 constexpr std::size_t FastSize = std::size_t{64} << 20;
 constexpr std::size_t ReferenceSize = std::size_t{1} << 20;
-// Nothing here may hang a benchmark run: every wait is bounded.
-constexpr int TimeoutSeconds = 120;
-
-// A one-shot server on 127.0.0.1: accepts one client, sends the bytes, closes
-// its sending side and reads until the client has gone.
-class TLoopbackServer {
-  public:
-    explicit TLoopbackServer(const std::string& bytes) {
-        Listener = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof(address);
-        if (Listener < 0 || bind(Listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-            listen(Listener, 1) != 0 ||
-            getsockname(Listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            return;
-        PortNumber = ntohs(address.sin_port);
-        SetTimeout(Listener);
-        Sender = std::thread([this, &bytes] { Serve(bytes); });
-    }
-    ~TLoopbackServer() {
-        if (Sender.joinable())
-            Sender.join();
-        if (Listener >= 0)
-            close(Listener);
-    }
-    int Port() const { return PortNumber; }
-    // Waits until the client has gone; the seconds from its connection to
-    // its close (0 if there was none).
-    double ConnectedSeconds() {
-        if (Sender.joinable())
-            Sender.join();
-        return std::chrono::duration<double>(Closed - Accepted).count();
-    }
-
-  private:
-    static void SetTimeout(int fd) {
-        timeval limit{TimeoutSeconds, 0};
-        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit));
-        setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
-    }
-
-    void Serve(const std::string& bytes) {
-        const int client = accept(Listener, nullptr, nullptr);
-        if (client < 0)
-            return;
-        Accepted = std::chrono::steady_clock::now();
-        SetTimeout(client);
-        std::size_t sent = 0;
-        while (sent < bytes.size()) {
-            const ssize_t n = send(client, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0)
-                break;
-            sent += static_cast<std::size_t>(n);
-        }
-        shutdown(client, SHUT_WR);
-        char drain[4096];
-        while (recv(client, drain, sizeof(drain), 0) > 0) {
-        }
-        Closed = std::chrono::steady_clock::now();
-        close(client);
-    }
-
-    std::chrono::steady_clock::time_point Accepted;
-    std::chrono::steady_clock::time_point Closed;
-    int Listener = -1;
-    int PortNumber = 0;
-    std::thread Sender;
-};
 
 // What the terminal gets: drawn on the usual path or the plain one, or only
 // counted, which leaves the transport, the engine and the hand-off alone.
@@ -116,7 +46,8 @@ void Loopback(benchmark::State& state, TSink sink) {
         TOffscreenTerminal term;
         if (reference)
             UseReferencePath(term);
-        TLoopbackServer server(bytes);
+        TClock::time_point closed;
+        TLoopbackServer server(SendThenDrain(bytes, closed));
         TQtMainThreadQueue queue;
         TIdTelnet telnet(queue);
         telnet.Host = "127.0.0.1:" + std::to_string(server.Port());
@@ -165,7 +96,8 @@ void Program(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        TLoopbackServer server(bytes);
+        TClock::time_point closed;
+        TLoopbackServer server(SendThenDrain(bytes, closed));
         QFile::remove(directory.filePath(QStringLiteral("Lemnar.ini")));
         QProcess program;
         program.setProgram(copy);
@@ -182,7 +114,8 @@ void Program(benchmark::State& state) {
             state.SkipWithError("the program did not quit after the transfer");
             break;
         }
-        state.SetIterationTime(server.ConnectedSeconds());
+        server.Join();
+        state.SetIterationTime(std::chrono::duration<double>(closed - server.Accepted()).count());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
     state.SetLabel("plain, the program over loopback telnet");

@@ -11,6 +11,7 @@
 // server; timed from the key event until the widget has painted the echoed
 // character; median and 99th percentile.
 
+#include "bench/BenchSupport.h"
 #include "bench/Workloads.h"
 #include "platform/MessageBox.h"
 #include "platform/OffscreenTerminal.h"
@@ -43,68 +44,8 @@ namespace lemnar::bench {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = TClock;
 constexpr std::size_t StreamSize = std::size_t{64} << 20;
-// Nothing here may hang a benchmark run: every wait is bounded.
-constexpr int TimeoutSeconds = 120;
-
-// A one-shot server on 127.0.0.1: accepts one client, notes when, then runs
-// its script on the client's socket until the benchmark lets it go.
-class TServer {
-  public:
-    explicit TServer(std::function<void(int client)> script) : Script(std::move(script)) {
-        Listener = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof(address);
-        if (Listener < 0 || bind(Listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-            listen(Listener, 1) != 0 ||
-            getsockname(Listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            return;
-        PortNumber = ntohs(address.sin_port);
-        Worker = std::thread([this] { Serve(); });
-    }
-    ~TServer() {
-        Done = true;
-        if (Worker.joinable())
-            Worker.join();
-        if (Listener >= 0)
-            close(Listener);
-    }
-    int Port() const { return PortNumber; }
-    Clock::time_point Accepted() const { return AcceptedAt.load(); }
-    // Set by the benchmark when the script may stop.
-    std::atomic<bool> Done{false};
-
-  private:
-    void Serve() {
-        timeval limit{TimeoutSeconds, 0};
-        setsockopt(Listener, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit));
-        const int client = accept(Listener, nullptr, nullptr);
-        if (client < 0)
-            return;
-        AcceptedAt = Clock::now();
-        Script(client);
-        close(client);
-    }
-
-    std::function<void(int)> Script;
-    std::atomic<Clock::time_point> AcceptedAt{};
-    int Listener = -1;
-    int PortNumber = 0;
-    std::thread Worker;
-};
-
-void SendAll(int fd, const std::string& bytes) {
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            return;
-        sent += static_cast<std::size_t>(n);
-    }
-}
 
 // Runs a function after every paint of a widget, once the paint is done.
 class TAfterPaint : public QObject {
@@ -171,9 +112,9 @@ void Stream(benchmark::State& state, TWorkload workload) {
     const std::string& bytes = Workload(workload);
     const char* type = TerminalTypeOf(workload) == TermAnsi ? "ansi" : "qnx";
     for (auto _ : state) {
-        TServer server([&](int client) {
+        TLoopbackServer server([&](TLoopbackServer& self, int client) {
             SendAll(client, bytes);
-            while (!server.Done)
+            while (!self.Done)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
         });
         TProgram program(server.Port(), type);
@@ -223,11 +164,11 @@ void KeyEcho(benchmark::State& state) {
     constexpr int Keys = 400;
     std::vector<double> latencies;
     for (auto _ : state) {
-        TServer server([&](int client) {
+        TLoopbackServer server([&](TLoopbackServer& self, int client) {
             timeval slice{0, 20000};
             setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &slice, sizeof(slice));
             char byte[64];
-            while (!server.Done) {
+            while (!self.Done) {
                 const ssize_t n = recv(client, byte, sizeof byte, 0);
                 if (n > 0)
                     send(client, byte, static_cast<std::size_t>(n), MSG_NOSIGNAL);
@@ -299,15 +240,3 @@ BENCHMARK(KeyEcho)->Name("Program/KeyEcho")->Unit(benchmark::kMillisecond)->Iter
 } // namespace
 
 } // namespace lemnar::bench
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
