@@ -165,6 +165,26 @@ void TIdTelnet::SendCh(std::uint8_t ch) {
         WriteBytes(std::string(1, Byte(ch)));
 }
 
+void TIdTelnet::SendText(std::string_view bytes) {
+    // Read once: the receive thread may learn meanwhile that the peer speaks
+    // telnet, and one text keeps one rule.
+    const bool crLf = !PeerIsTelnet;
+    std::string write;
+    write.reserve(TextWriteSize);
+    for (const char b : bytes) {
+        const std::size_t need = b == '\r' && crLf ? 2 : 1;
+        if (write.size() + need > TextWriteSize) {
+            WriteBytes(write);
+            write.clear();
+        }
+        write += b;
+        if (need == 2)
+            write += '\n';
+    }
+    if (!write.empty())
+        WriteBytes(write);
+}
+
 void TIdTelnet::Handle_WS() {
     std::uint16_t columns = SizeField(Columns);
     std::uint16_t rows = SizeField(Rows);

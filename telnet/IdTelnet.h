@@ -75,6 +75,11 @@ class TIdTelnet : public TIdTCPClient {
     // Sends one byte; a carriage return is followed by LF until the peer has
     // shown it speaks telnet. Bytes are not IAC-doubled.
     void SendCh(std::uint8_t ch);
+    // Sends bytes as SendCh would send each of them, in writes of at most
+    // TextWriteSize bytes; a CR and the LF that follows it go in one write.
+    // A paste of a long text is a few writes, not one per byte.
+    void SendText(std::string_view bytes);
+    static constexpr std::size_t TextWriteSize = 512;
     // Sends the window-size report from Rows and Columns.
     void Handle_WS();
 
