@@ -3,6 +3,8 @@
 #include "shell/core/FilePlaces.h"
 #include "shell/core/LogFile.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <utility>
 
@@ -105,6 +107,21 @@ void ReadLateSettings(TShellState& state, const TStartOptions& options, bool log
     if (!options.HelpGiven) {
         FindHelpFile(state);
     }
+}
+
+int ReadScrollbackSetting(const TIniFile& ini, int def) {
+    const std::string value = ini.ReadString(SettingsSection, "Scrollback", "");
+    // from_chars would take a sign.
+    if (value.empty() || value[0] < '0' || value[0] > '9')
+        return def;
+    int rows = 0;
+    const char* end = value.data() + value.size();
+    const auto [stop, error] = std::from_chars(value.data(), end, rows);
+    if (error == std::errc::result_out_of_range)
+        return MaxScrollbackRows;
+    if (error != std::errc() || stop != end)
+        return def;
+    return std::min(rows, MaxScrollbackRows);
 }
 
 void RestoreSettingsFields(TShellState& state, const TIniFile& ini) {

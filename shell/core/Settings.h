@@ -33,6 +33,18 @@ std::optional<std::string> ReadLogSetting(TShellState& state, TStartOptions& opt
 void ReadLateSettings(TShellState& state, const TStartOptions& options, bool logEnabled,
                       const TIniFile& ini);
 
+// The most history rows the key Scrollback may ask for. A row keeps 672
+// bytes (the widest grid's cells, its width and which cells were painted),
+// so this is about 64 MiB; more is taken as this.
+constexpr int MaxScrollbackRows = 100000;
+
+// The key Scrollback, read at start-up: how many rows of history to keep,
+// 0 for none. A value that is not a plain number of rows (empty, signed,
+// other than digits) leaves def, so a typing error never turns the history
+// off; more than MaxScrollbackRows gives MaxScrollbackRows. SaveSettings
+// never writes the key: a line the user wrote stays as it is.
+int ReadScrollbackSetting(const TIniFile& ini, int def);
+
 // Script mode puts the script's login into Login and empties fields at the
 // end; before a save, Login, Host and SaveDir are restored from the file so
 // that it keeps its own values.

@@ -307,6 +307,29 @@ TEST_F(SettingsTest, RestoreFieldsForScriptMode) {
     EXPECT_EQ(FieldText(State.SaveDir), std::string(255, 'd'));
 }
 
+// Scrollback: rows of history when the key holds a number of rows, the
+// default otherwise, never more than the bound; a save leaves the line alone.
+TEST_F(SettingsTest, ScrollbackFromTheFileWithinItsBound) {
+    EXPECT_EQ(ReadScrollbackSetting(Ini, 5000), 5000) << "no file";
+    const std::pair<std::string, int> cases[] = {
+        {"Scrollback=200", 200},       {"Scrollback = 0", 0},
+        {"scrollback=00120", 120},     {"Scrollback=100000", 100000},
+        {"Scrollback=100001", 100000}, {"Scrollback=" + std::string(40, '9'), 100000},
+        {"Scrollback=", 5000},         {"Scrollback=-1", 5000},
+        {"Scrollback=+7", 5000},       {"Scrollback=12 rows", 5000},
+        {"Scrollback=lots", 5000},     {"Other=1", 5000},
+    };
+    for (const auto& [line, rows] : cases) {
+        WriteFile(Dir / "Lemnar.ini", "[Options]\n" + line + "\n");
+        EXPECT_EQ(ReadScrollbackSetting(Ini, 5000), rows) << line;
+    }
+    WriteFile(Dir / "Lemnar.ini", "[Options]\nScrollback = 250 \nHost=a\n");
+    ASSERT_TRUE(SaveSettings(State, Ini, false, {1, 2, 3, 4, 5}));
+    const std::string saved = ReadFile(Dir / "Lemnar.ini");
+    EXPECT_EQ(saved.rfind("[Options]\nScrollback = 250 \nHost=", 0), 0u) << saved;
+    EXPECT_EQ(ReadScrollbackSetting(Ini, 5000), 250);
+}
+
 TEST_F(SettingsTest, GarbageSettingsFileDoesNotCrash) {
     std::string garbage;
     for (int i = 0; i < 20000; ++i) {
