@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <chrono>
 #include <thread>
@@ -81,6 +82,9 @@ void TMainWindow::WireTelnet() {
 
 void TMainWindow::TelnetDataAvailable(const std::string& block) {
     Terminal.TelnetDataAvailable(reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
+    // The view stays on its rows while the history grows under the bar.
+    if (HistoryBar->isVisible())
+        UpdateHistoryBar();
     View->PictureChanged();
 }
 

@@ -28,7 +28,9 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <algorithm>
 #include <ctime>
+#include <iterator>
 
 namespace lemnar {
 
@@ -52,6 +54,7 @@ class TTelnetKeyOutput final : public TKeyOutput {
 // A binding's action: Esc hides the help window first, then the bytes go out
 // while connected.
 void RunKeyBinding(TMainWindow& window, const TKeyBinding& binding) {
+    window.ViewLive();
     if (binding.HidesHelp && window.HelpForm != nullptr && window.HelpForm->isVisible())
         window.HelpForm->close(); // closing, not hiding, gives the main window its input back
     TTelnetKeyOutput output(window.Telnet);
@@ -60,6 +63,14 @@ void RunKeyBinding(TMainWindow& window, const TKeyBinding& binding) {
 
 int TerminalTypeOf(TKeyMap map) {
     return map == TKeyMap::Qnx ? TermQnx : TermAnsi;
+}
+
+// Keys that only change what other keys do.
+bool ModifierAlone(int key) {
+    constexpr int Modifiers[] = {
+        Qt::Key_Shift,   Qt::Key_Control, Qt::Key_Alt,      Qt::Key_AltGr,   Qt::Key_Meta,
+        Qt::Key_Super_L, Qt::Key_Super_R, Qt::Key_CapsLock, Qt::Key_NumLock, Qt::Key_ScrollLock};
+    return std::find(std::begin(Modifiers), std::end(Modifiers), key) != std::end(Modifiers);
 }
 
 const TKeyBinding* ActiveBinding(const TMainWindow& window, const TKeyEventInfo& info) {
@@ -101,6 +112,10 @@ class TKeyPreview final : public QObject {
                 Window.FormKeyUp(info.VirtualKey, modifiers);
             return widget == Window.View;
         }
+        // A key brings back the live screen; a modifier pressed alone
+        // leaves the view in the history.
+        if (!ModifierAlone(key->key()))
+            Window.ViewLive();
         // A bound key that the shortcut did not take (its window was not the
         // active one) is still the map's.
         if (Window.HandleKeyMapKey(info.VirtualKey, modifiers) ||

@@ -54,6 +54,7 @@ TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, 
     CreateMenu();
     CreateHostPrompt();
     CreateAboutPanel();
+    CreateTerminalMouse();
     CreateTimers();
     WireTelnet();
 
@@ -167,6 +168,7 @@ bool TMainWindow::StartUp() {
     Telnet.Terminal = Options.TerminalName;
 
     const TIniFile ini = Settings();
+    Terminal.History.SetCapacity(ReadScrollbackSetting(ini, TScrollback::DefaultRows));
     const TWindowGeometry g = ReadWindowSettings(Options, ini, DesignLeft, DesignTop, FontSize);
     move(g.Left, g.Top);
     FontSize = g.FontSize;
@@ -242,6 +244,7 @@ void TMainWindow::FormResize() {
     }
     if (Panel->isVisible())
         CenterInWindow(Panel);
+    UpdateHistoryBar();
     View->update();
 }
 

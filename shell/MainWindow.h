@@ -25,8 +25,10 @@ class QAction;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QPoint;
 class QMenu;
 class QPushButton;
+class QScrollBar;
 class QTimer;
 
 namespace lemnar {
@@ -98,6 +100,31 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     void SendEscapeSequence(const char* text);
     void ScreenCapture();
 
+    // The mouse on the terminal area: the selection, copy and paste, the
+    // view into the history (MouseHandling.cpp).
+    // The selection's text to the clipboard and the primary selection;
+    // nothing without a selection.
+    void CopySelection();
+    // Sends the text as typed (PasteBytes, then SendText) while PasteAllowed;
+    // a text of more than PasteQuestionLines lines is sent only after a Yes.
+    void PasteText(const QString& text);
+    void PasteClipboard();
+    void PastePrimary();
+    // Connected, and neither the host prompt nor the help window is shown.
+    bool PasteAllowed() const;
+    // The view moves rows further back into the history (negative: towards
+    // the live screen), and the scroll bar with it.
+    void ScrollHistory(int rows);
+    // The view returns to the live screen: a key press, a paste.
+    void ViewLive();
+    // The scroll bar follows the view: shown, at the right edge, while the
+    // view is in the history.
+    void UpdateHistoryBar();
+    // Opens the terminal area's menu at a screen position and returns.
+    void ShowTerminalMenu(const QPoint& globalPos);
+    static constexpr int PasteQuestionLines = 5;
+    static constexpr int WheelRows = 3; // per notch of the wheel
+
     // The terminal and its pictures.
     TFontSpec Font;
     int FontSize = 10; // points
@@ -154,6 +181,10 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     QLabel* AboutName = nullptr;
     QPushButton* CloseHelpButton = nullptr;
     THelpForm* HelpForm = nullptr;
+    QScrollBar* HistoryBar = nullptr;
+    QMenu* TerminalMenu = nullptr; // "Копировать", "Вставить"
+    QAction* CopyItem = nullptr;
+    QAction* PasteItem = nullptr;
 
     // Called with the length of every fixed wait of the login script just
     // before it is slept, so the waits can be watched; they stay real.
@@ -179,6 +210,7 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     void CreateHostPrompt();
     void CreateAboutPanel();
     void CreateTimers();
+    void CreateTerminalMouse();
     void WireTelnet();
     bool StartUp(); // false: start-up stopped at an error
     void StartUpError(const std::string& text);
