@@ -4,6 +4,7 @@
 // the Scrollback setting.
 
 #include "app/AppFixture.h"
+#include "support/Bytes.h"
 #include "support/Pixels.h"
 #include "support/ScriptedServer.h"
 
@@ -25,18 +26,6 @@ namespace lemnar::test {
 namespace {
 
 const std::string IacDoNaws = "\xff\xfd\x1f";
-
-std::string Hex(const std::string& bytes) {
-    static constexpr char Digits[] = "0123456789ABCDEF";
-    std::string text;
-    for (unsigned char b : bytes) {
-        if (!text.empty())
-            text += ' ';
-        text += Digits[b >> 4];
-        text += Digits[b & 15];
-    }
-    return text;
-}
 
 std::string Lines(int from, int to) {
     std::string s;

@@ -135,18 +135,28 @@ std::optional<QPoint> Locate(const QImage& screen, const QImage& picture) {
     return std::nullopt;
 }
 
-TEST(XvfbWindowTest, ScreenShowsWhatPrintScreenSaves) {
-    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-    const QString xdotool = QStandardPaths::findExecutable("xdotool");
-    if (xvfb.isEmpty() || xdotool.isEmpty())
-        GTEST_SKIP() << "Xvfb or xdotool is not installed (tools/setup-debian.sh installs both); "
-                        "the real window is not checked";
+// Each test has an X server of its own; without Xvfb and Xdotool the real
+// window is not checked.
+class XvfbWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Xvfb = QStandardPaths::findExecutable("Xvfb");
+        Xdotool = QStandardPaths::findExecutable("xdotool");
+        if (Xvfb.isEmpty() || Xdotool.isEmpty())
+            GTEST_SKIP() << "Xvfb or xdotool is not installed (tools/setup-debian.sh installs "
+                            "both); the real window is not checked";
+        ASSERT_TRUE(X.Start(Xvfb, Error)) << Error;
+    }
 
-    TXServer x;
-    std::string error;
-    ASSERT_TRUE(x.Start(xvfb, error)) << error;
+    QString Xvfb;
+    QString Xdotool;
+    TXServer X;
+    std::string Error;
+};
+
+TEST_F(XvfbWindowTest, ScreenShowsWhatPrintScreenSaves) {
     TDemoServerProcess server;
-    ASSERT_TRUE(server.Start(error)) << error;
+    ASSERT_TRUE(server.Start(Error)) << Error;
 
     // The program runs from a copy in the test's directory, so its settings
     // file is written there.
@@ -157,7 +167,7 @@ TEST(XvfbWindowTest, ScreenShowsWhatPrintScreenSaves) {
     const auto captures = dir / "captures";
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", x.Display);
+    env.insert("DISPLAY", X.Display);
     env.insert("QT_QPA_PLATFORM", "xcb");
     QProcess lemnar;
     lemnar.setProcessEnvironment(env);
@@ -176,12 +186,12 @@ TEST(XvfbWindowTest, ScreenShowsWhatPrintScreenSaves) {
     clock.start();
     while (clock.elapsed() < 40000 && lemnar.state() == QProcess::Running) {
         QThread::msleep(500);
-        const TRun found = RunTool(xdotool, {"search", "--onlyvisible", "--name", "Lemnar"}, env);
+        const TRun found = RunTool(Xdotool, {"search", "--onlyvisible", "--name", "Lemnar"}, env);
         if (!found.Ok || found.Output.empty())
             continue;
         const QString window = QString::fromStdString(found.Output).split('\n').first();
-        RunTool(xdotool, {"windowfocus", "--sync", window}, env);
-        RunTool(xdotool, {"key", "Print"}, env);
+        RunTool(Xdotool, {"windowfocus", "--sync", window}, env);
+        RunTool(Xdotool, {"key", "Print"}, env);
         QThread::msleep(300);
         const QStringList saved =
             QDir(QString::fromStdString(captures.string())).entryList({"RUV_*.bmp"});
@@ -228,22 +238,13 @@ TEST(XvfbWindowTest, ScreenShowsWhatPrintScreenSaves) {
 // Started hidden, a connection that fails is reported in a box of its own
 // ("Lemnar"); the main window ("Lemnar v. 2.54 ...") is not on the screen
 // then, nor after the box is answered, and the program goes on.
-TEST(XvfbWindowTest, HiddenStartShowsOnlyTheFailureBox) {
-    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-    const QString xdotool = QStandardPaths::findExecutable("xdotool");
-    if (xvfb.isEmpty() || xdotool.isEmpty())
-        GTEST_SKIP() << "Xvfb or xdotool is not installed (tools/setup-debian.sh installs both); "
-                        "the real window is not checked";
-
-    TXServer x;
-    std::string error;
-    ASSERT_TRUE(x.Start(xvfb, error)) << error;
+TEST_F(XvfbWindowTest, HiddenStartShowsOnlyTheFailureBox) {
     TTempDir dir;
     const auto program = dir / "lemnar";
     std::filesystem::copy_file(LEMNAR_PROGRAM, program);
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", x.Display);
+    env.insert("DISPLAY", X.Display);
     env.insert("QT_QPA_PLATFORM", "xcb");
     QProcess lemnar;
     lemnar.setProcessEnvironment(env);
@@ -259,20 +260,20 @@ TEST(XvfbWindowTest, HiddenStartShowsOnlyTheFailureBox) {
     clock.start();
     while (boxes.isEmpty() && clock.elapsed() < 20000 && lemnar.state() == QProcess::Running) {
         QThread::msleep(200);
-        boxes = VisibleWindows(xdotool, "^Lemnar$", env);
+        boxes = VisibleWindows(Xdotool, "^Lemnar$", env);
     }
     ASSERT_FALSE(boxes.isEmpty()) << "no box within 20 s";
     QThread::msleep(300);
-    EXPECT_TRUE(VisibleWindows(xdotool, "^Lemnar v", env).isEmpty()) << "behind the box";
+    EXPECT_TRUE(VisibleWindows(Xdotool, "^Lemnar v", env).isEmpty()) << "behind the box";
 
-    RunTool(xdotool, {"windowfocus", "--sync", boxes.first()}, env);
-    RunTool(xdotool, {"key", "Return"}, env);
+    RunTool(Xdotool, {"windowfocus", "--sync", boxes.first()}, env);
+    RunTool(Xdotool, {"key", "Return"}, env);
     clock.restart();
-    while (!VisibleWindows(xdotool, "^Lemnar$", env).isEmpty() && clock.elapsed() < 10000)
+    while (!VisibleWindows(Xdotool, "^Lemnar$", env).isEmpty() && clock.elapsed() < 10000)
         QThread::msleep(200);
-    EXPECT_TRUE(VisibleWindows(xdotool, "^Lemnar$", env).isEmpty()) << "the box stays";
+    EXPECT_TRUE(VisibleWindows(Xdotool, "^Lemnar$", env).isEmpty()) << "the box stays";
     QThread::msleep(1000);
-    EXPECT_TRUE(VisibleWindows(xdotool, "^Lemnar v", env).isEmpty()) << "after the box";
+    EXPECT_TRUE(VisibleWindows(Xdotool, "^Lemnar v", env).isEmpty()) << "after the box";
     EXPECT_EQ(lemnar.state(), QProcess::Running);
 
     Stop(lemnar);

@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "shell/MainWindow.h"
 #include "shell/TempDir.h"
+#include "support/Bytes.h"
 #include "support/ScriptedServer.h"
 
 #include <QApplication>
@@ -112,18 +113,5 @@ class TKeySession {
     bool Accepted = false;
     bool Active = false;
 };
-
-// Bytes written as hex pairs, for readable failures.
-inline std::string Hex(const std::string& bytes) {
-    static constexpr char Digits[] = "0123456789ABCDEF";
-    std::string text;
-    for (unsigned char b : bytes) {
-        if (!text.empty())
-            text += ' ';
-        text += Digits[b >> 4];
-        text += Digits[b & 15];
-    }
-    return text;
-}
 
 } // namespace lemnar::test
