@@ -5,6 +5,7 @@
 // font state, and checks that every colour it is given comes from one of the
 // terminal's palettes.
 
+#include "support/SurfaceSettings.h"
 #include "terminal/Terminal.h"
 
 #include <algorithm>
@@ -27,8 +28,10 @@ inline void FuzzCheck(bool ok) {
         std::abort();
 }
 
-class TFuzzSurface final : public TDrawSurface {
+class TFuzzSurface final : public test::TSurfaceSettings {
   public:
+    TFuzzSurface() { FontC = Rgb(255, 255, 255); }
+
     static constexpr int CellW = 2;
     static constexpr int CellH = 3;
 
@@ -46,21 +49,6 @@ class TFuzzSurface final : public TDrawSurface {
         H = height;
     }
 
-    void SetBrushColor(TColor c) override { Brush = Known(c); }
-    void SetBrushStyle(TBrushStyle s) override { Style = s; }
-    void SetPenColor(TColor c) override { Pen = Known(c); }
-    void SetPenWidth(int w) override { PenW = w; }
-    void SetPenMode(TMixMode m) override { Mode = m; }
-    void SetFontColor(TColor c) override { FontC = Known(c); }
-    void SetFont(const TFontSpec& f) override { FontS = f; }
-
-    TColor BrushColor() const override { return Brush; }
-    TBrushStyle BrushStyle() const override { return Style; }
-    TColor PenColor() const override { return Pen; }
-    int PenWidth() const override { return PenW; }
-    TMixMode PenMode() const override { return Mode; }
-    TColor FontColor() const override { return FontC; }
-    TFontSpec Font() const override { return FontS; }
     TTextMetrics TextMetrics() const override { return {CellW, CellH}; }
 
     LEMNAR_PIXEL_LOOP
@@ -170,7 +158,8 @@ class TFuzzSurface final : public TDrawSurface {
             return;
         At(x, y) = Mode == TMixMode::Xor ? At(x, y) ^ c : c;
     }
-    static TColor Known(TColor c) {
+    // Every colour the terminal hands over comes from one of its palettes.
+    TColor Accept(TColor c) override {
         bool found = c == Rgb(0, 0, 0) || c == Rgb(255, 255, 255);
         for (int i = 0; i < 16 && !found; ++i)
             found = c == TextPalette[i] || c == GraphicsPalette[i];
@@ -180,12 +169,7 @@ class TFuzzSurface final : public TDrawSurface {
 
     int W = 0, H = 0;
     std::vector<TColor> Pixels;
-    TColor Brush = 0, Pen = 0, FontC = Rgb(255, 255, 255);
-    TBrushStyle Style = TBrushStyle::Solid;
-    TMixMode Mode = TMixMode::Copy;
-    int PenW = 1;
     int PenX = 0, PenY = 0;
-    TFontSpec FontS;
 };
 
 // The window: a client area of whole cells and a beep counter.

@@ -146,11 +146,25 @@ class XvfbWindowTest : public ::testing::Test {
             GTEST_SKIP() << "Xvfb or xdotool is not installed (tools/setup-debian.sh installs "
                             "both); the real window is not checked";
         ASSERT_TRUE(X.Start(Xvfb, Error)) << Error;
+        Env = QProcessEnvironment::systemEnvironment();
+        Env.insert("DISPLAY", X.Display);
+        Env.insert("QT_QPA_PLATFORM", "xcb");
+    }
+
+    // Starts the program (a copy in the test's directory, so its settings file
+    // is written there) on this X server.
+    void StartProgram(QProcess& lemnar, const std::filesystem::path& program,
+                      const QStringList& args) {
+        std::filesystem::copy_file(LEMNAR_PROGRAM, program);
+        lemnar.setProcessEnvironment(Env);
+        lemnar.setProcessChannelMode(QProcess::ForwardedChannels);
+        lemnar.start(QString::fromStdString(program.string()), args);
     }
 
     QString Xvfb;
     QString Xdotool;
     TXServer X;
+    QProcessEnvironment Env; // the program's, on this X server
     std::string Error;
 };
 
@@ -158,21 +172,13 @@ TEST_F(XvfbWindowTest, ScreenShowsWhatPrintScreenSaves) {
     TDemoServerProcess server;
     ASSERT_TRUE(server.Start(Error)) << Error;
 
-    // The program runs from a copy in the test's directory, so its settings
-    // file is written there.
     TTempDir dir;
     const auto program = dir / "lemnar";
-    std::filesystem::copy_file(LEMNAR_PROGRAM, program);
     WriteLoginScript(dir / "login.txt");
     const auto captures = dir / "captures";
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", X.Display);
-    env.insert("QT_QPA_PLATFORM", "xcb");
     QProcess lemnar;
-    lemnar.setProcessEnvironment(env);
-    lemnar.setProcessChannelMode(QProcess::ForwardedChannels);
-    lemnar.start(QString::fromStdString(program.string()),
+    StartProgram(lemnar, program,
                  {"B", QString::fromStdString((dir / "login.txt").string()), "h",
                   QString::fromStdString(server.HostArg()), "D",
                   QString::fromStdString(captures.string()), "X", "0", "Y", "0", "W", "640", "H",
@@ -186,12 +192,12 @@ TEST_F(XvfbWindowTest, ScreenShowsWhatPrintScreenSaves) {
     clock.start();
     while (clock.elapsed() < 40000 && lemnar.state() == QProcess::Running) {
         QThread::msleep(500);
-        const TRun found = RunTool(Xdotool, {"search", "--onlyvisible", "--name", "Lemnar"}, env);
+        const TRun found = RunTool(Xdotool, {"search", "--onlyvisible", "--name", "Lemnar"}, Env);
         if (!found.Ok || found.Output.empty())
             continue;
         const QString window = QString::fromStdString(found.Output).split('\n').first();
-        RunTool(Xdotool, {"windowfocus", "--sync", window}, env);
-        RunTool(Xdotool, {"key", "Print"}, env);
+        RunTool(Xdotool, {"windowfocus", "--sync", window}, Env);
+        RunTool(Xdotool, {"key", "Print"}, Env);
         QThread::msleep(300);
         const QStringList saved =
             QDir(QString::fromStdString(captures.string())).entryList({"RUV_*.bmp"});
@@ -214,7 +220,7 @@ TEST_F(XvfbWindowTest, ScreenShowsWhatPrintScreenSaves) {
     EXPECT_LE(capture.height(), 400);
 
     const QString shot = QString::fromStdString((dir / "screen.png").string());
-    ASSERT_TRUE(RunTool(LEMNAR_SCREEN_GRAB, {shot}, env).Ok);
+    ASSERT_TRUE(RunTool(LEMNAR_SCREEN_GRAB, {shot}, Env).Ok);
     const QImage screen = Rgb32(QImage(shot));
     ASSERT_FALSE(screen.isNull());
 
@@ -241,18 +247,10 @@ TEST_F(XvfbWindowTest, ScreenShowsWhatPrintScreenSaves) {
 TEST_F(XvfbWindowTest, HiddenStartShowsOnlyTheFailureBox) {
     TTempDir dir;
     const auto program = dir / "lemnar";
-    std::filesystem::copy_file(LEMNAR_PROGRAM, program);
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", X.Display);
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    QProcess lemnar;
-    lemnar.setProcessEnvironment(env);
-    lemnar.setProcessChannelMode(QProcess::ForwardedChannels);
     const int port = RefusingPort();
     ASSERT_NE(port, 0);
-    lemnar.start(QString::fromStdString(program.string()),
-                 {"S", "h", QString("127.0.0.1:%1").arg(port)});
+    QProcess lemnar;
+    StartProgram(lemnar, program, {"S", "h", QString("127.0.0.1:%1").arg(port)});
     ASSERT_TRUE(lemnar.waitForStarted(10000));
 
     QStringList boxes;
@@ -260,20 +258,20 @@ TEST_F(XvfbWindowTest, HiddenStartShowsOnlyTheFailureBox) {
     clock.start();
     while (boxes.isEmpty() && clock.elapsed() < 20000 && lemnar.state() == QProcess::Running) {
         QThread::msleep(200);
-        boxes = VisibleWindows(Xdotool, "^Lemnar$", env);
+        boxes = VisibleWindows(Xdotool, "^Lemnar$", Env);
     }
     ASSERT_FALSE(boxes.isEmpty()) << "no box within 20 s";
     QThread::msleep(300);
-    EXPECT_TRUE(VisibleWindows(Xdotool, "^Lemnar v", env).isEmpty()) << "behind the box";
+    EXPECT_TRUE(VisibleWindows(Xdotool, "^Lemnar v", Env).isEmpty()) << "behind the box";
 
-    RunTool(Xdotool, {"windowfocus", "--sync", boxes.first()}, env);
-    RunTool(Xdotool, {"key", "Return"}, env);
+    RunTool(Xdotool, {"windowfocus", "--sync", boxes.first()}, Env);
+    RunTool(Xdotool, {"key", "Return"}, Env);
     clock.restart();
-    while (!VisibleWindows(Xdotool, "^Lemnar$", env).isEmpty() && clock.elapsed() < 10000)
+    while (!VisibleWindows(Xdotool, "^Lemnar$", Env).isEmpty() && clock.elapsed() < 10000)
         QThread::msleep(200);
-    EXPECT_TRUE(VisibleWindows(Xdotool, "^Lemnar$", env).isEmpty()) << "the box stays";
+    EXPECT_TRUE(VisibleWindows(Xdotool, "^Lemnar$", Env).isEmpty()) << "the box stays";
     QThread::msleep(1000);
-    EXPECT_TRUE(VisibleWindows(Xdotool, "^Lemnar v", env).isEmpty()) << "after the box";
+    EXPECT_TRUE(VisibleWindows(Xdotool, "^Lemnar v", Env).isEmpty()) << "after the box";
     EXPECT_EQ(lemnar.state(), QProcess::Running);
 
     Stop(lemnar);

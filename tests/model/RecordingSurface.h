@@ -4,6 +4,7 @@
 // terminal and its renderer are driven here through nothing but the drawing
 // interface.
 
+#include "support/SurfaceSettings.h"
 #include "terminal/Terminal.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@
 
 namespace lemnar::test {
 
-class TRecordingSurface final : public TDrawSurface {
+class TRecordingSurface final : public TSurfaceSettings {
   public:
     explicit TRecordingSurface(std::string name) : Name(std::move(name)) {}
 
@@ -25,20 +26,6 @@ class TRecordingSurface final : public TDrawSurface {
         H = height;
         Log("Resize " + std::to_string(width) + "x" + std::to_string(height));
     }
-    void SetBrushColor(TColor c) override { Brush = c; }
-    void SetBrushStyle(TBrushStyle s) override { Style = s; }
-    void SetPenColor(TColor c) override { Pen = c; }
-    void SetPenWidth(int w) override { PenW = w; }
-    void SetPenMode(TMixMode m) override { Mode = m; }
-    void SetFontColor(TColor c) override { FontC = c; }
-    void SetFont(const TFontSpec& f) override { FontS = f; }
-    TColor BrushColor() const override { return Brush; }
-    TBrushStyle BrushStyle() const override { return Style; }
-    TColor PenColor() const override { return Pen; }
-    int PenWidth() const override { return PenW; }
-    TMixMode PenMode() const override { return Mode; }
-    TColor FontColor() const override { return FontC; }
-    TFontSpec Font() const override { return FontS; }
     TTextMetrics TextMetrics() const override { return {8, 16}; }
 
     void FillRect(int x, int y, int w, int h) override {
@@ -97,11 +84,6 @@ class TRecordingSurface final : public TDrawSurface {
     void Log(std::string call) { Calls.push_back(std::move(call)); }
 
     int W = 0, H = 0;
-    TColor Brush = 0, Pen = 0, FontC = 0;
-    TBrushStyle Style = TBrushStyle::Solid;
-    TMixMode Mode = TMixMode::Copy;
-    int PenW = 1;
-    TFontSpec FontS;
 };
 
 class TCellHost final : public TTerminalHost {
