@@ -5,6 +5,7 @@
 // font state, and checks that every colour it is given comes from one of the
 // terminal's palettes.
 
+#include "support/CellHost.h"
 #include "support/SurfaceSettings.h"
 #include "terminal/Terminal.h"
 
@@ -172,33 +173,15 @@ class TFuzzSurface final : public test::TSurfaceSettings {
     int PenX = 0, PenY = 0;
 };
 
-// The window: a client area of whole cells and a beep counter.
-class TFuzzHost final : public TTerminalHost {
-  public:
-    TFuzzHost(int cols, int rows)
-        : ClientW(cols * TFuzzSurface::CellW), ClientH(rows * TFuzzSurface::CellH) {}
-    int ClientWidth() const override { return ClientW; }
-    int ClientHeight() const override { return ClientH; }
-    void SetClientSize(int width, int height) override {
-        ClientW = width;
-        ClientH = height;
-    }
-    TFontSpec WindowFont() const override { return {}; }
-    void MessageBeep(unsigned) override { ++Beeps; }
-
-    int ClientW;
-    int ClientH;
-    int Beeps = 0;
-};
-
 // The three surfaces and the terminal on them, sized to cols x rows.
 struct TFuzzTerminal {
-    TFuzzTerminal(int cols, int rows, std::uint8_t terminalType) : Host(cols, rows) {
+    TFuzzTerminal(int cols, int rows, std::uint8_t terminalType)
+        : Host(cols, rows, TFuzzSurface::CellW, TFuzzSurface::CellH) {
         Terminal.TerminalType = terminalType;
         Terminal.UpdateCellMetrics();
         Terminal.ResetScreen();
     }
-    TFuzzHost Host;
+    test::TCellHost Host;
     TFuzzSurface Window, Bitmap, Cursor, Shown;
     TTerminal Terminal{Host, Window, Bitmap, Cursor, Shown};
 };

@@ -4,6 +4,7 @@
 // terminal and its renderer are driven here through nothing but the drawing
 // interface.
 
+#include "support/CellHost.h"
 #include "support/SurfaceSettings.h"
 #include "terminal/Terminal.h"
 
@@ -86,27 +87,11 @@ class TRecordingSurface final : public TSurfaceSettings {
     int W = 0, H = 0;
 };
 
-class TCellHost final : public TTerminalHost {
-  public:
-    TCellHost(int cols, int rows) : ClientW(cols * 8), ClientH(rows * 16) {}
-    int ClientWidth() const override { return ClientW; }
-    int ClientHeight() const override { return ClientH; }
-    void SetClientSize(int width, int height) override {
-        ClientW = width;
-        ClientH = height;
-    }
-    TFontSpec WindowFont() const override { return {}; }
-    void MessageBeep(unsigned) override {}
-
-    int ClientW;
-    int ClientH;
-};
-
 // A terminal of cols x rows cells on three recording surfaces, started as the
 // program starts it; the calls of the start are forgotten.
 struct TRecordedTerminal {
     TRecordedTerminal(int cols = 80, int rows = 25, std::uint8_t type = TermQnx)
-        : Host(cols, rows) {
+        : Host(cols, rows, 8, 16) {
         Terminal.TerminalType = type;
         Terminal.UpdateCellMetrics();
         Terminal.ResetScreen();
