@@ -4,9 +4,10 @@
 
 namespace lemnar {
 
-std::shared_ptr<TIdReceiveQueue> TIdReceiveQueue::Make(TIdMainThreadQueue& queue,
-                                                       THandler handler) {
-    return std::shared_ptr<TIdReceiveQueue>(new TIdReceiveQueue(queue, std::move(handler)));
+std::shared_ptr<TIdReceiveQueue> TIdReceiveQueue::Make(TIdMainThreadQueue& queue, THandler handler,
+                                                       std::function<void()> wake) {
+    return std::shared_ptr<TIdReceiveQueue>(
+        new TIdReceiveQueue(queue, std::move(handler), std::move(wake)));
 }
 
 bool TIdReceiveQueue::Put(TItem item) {
@@ -18,25 +19,21 @@ bool TIdReceiveQueue::Put(TItem item) {
             return false;
         }
         Ahead += item.Read;
+        Full = Full || Ahead >= ReadAhead;
         Items.push_back(std::move(item));
         wake = !Woken;
         Woken = true;
     }
     // One call per batch: it holds the queue alive, and finds it cancelled
-    // if the engine has gone meanwhile.
+    // if the connection has gone meanwhile.
     if (wake)
         Queue.Post([self = shared_from_this()] { self->Drain(); });
     return true;
 }
 
-bool TIdReceiveQueue::WaitForRoom() {
-    std::unique_lock lock(Mutex);
-    if (!IsCancelled && Ahead >= ReadAhead) {
-        Waiting = true;
-        Room.wait(lock, [this] { return IsCancelled || Ahead <= LowWater; });
-        Waiting = false;
-    }
-    return !IsCancelled;
+bool TIdReceiveQueue::HasRoom() {
+    std::lock_guard lock(Mutex);
+    return !Full;
 }
 
 bool TIdReceiveQueue::Cancelled() {
@@ -51,7 +48,6 @@ bool TIdReceiveQueue::Cancel() {
         DroppedDisconnect = DroppedDisconnect || item.Kind == TKind::Disconnected;
     Items.clear();
     Ahead = 0;
-    Room.notify_all();
     return std::exchange(DroppedDisconnect, false);
 }
 
@@ -79,14 +75,19 @@ void TIdReceiveQueue::Drain() {
             Handler(item);
         } catch (...) {
             Cancel();
-            return;
+            throw;
         }
-        std::lock_guard lock(Mutex);
-        if (IsCancelled)
-            return;
-        Ahead -= item.Read;
-        if (Waiting && Ahead <= LowWater)
-            Room.notify_all();
+        bool wake = false;
+        {
+            std::lock_guard lock(Mutex);
+            if (IsCancelled)
+                return;
+            Ahead -= item.Read;
+            wake = Full && Ahead <= LowWater;
+            Full = Full && !wake;
+        }
+        if (wake)
+            Wake();
     }
 }
 

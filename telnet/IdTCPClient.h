@@ -1,70 +1,74 @@
 #pragma once
-// TCP client on POSIX sockets: a blocking connect with TCP_NODELAY, reads of
-// one block at a time and whole-message writes.
+// TCP transport on POSIX sockets. The connection's thread owns the socket: it
+// connects (non-blocking, so Disconnect abandons the attempt at once), then
+// reads one block at a time and writes what the send queue holds as the
+// socket takes it. Nothing else touches the socket while that thread runs.
 //
-// The socket may be used from two threads at once: one reader (ReadChunk)
-// and any number of writers. Closing it shuts it down first, which wakes a
-// blocked read or write; the descriptor itself is released only when the last
-// call using it has returned, so a closing thread never pulls it from under
-// another.
+// The socket gets TCP_NODELAY, and TCP keep-alive (KeepAliveIdle seconds
+// idle, then a probe every KeepAliveInterval seconds, KeepAliveProbes of
+// them), so a server that has vanished is noticed as a failed read.
 
-#include <functional>
-#include <memory>
-#include <mutex>
+#include "telnet/IdConnection.h"
+#include "telnet/IdSocketCalls.h"
+
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace lemnar {
 
-class TIdTCPClient {
+class TIdTCPClient : public TIdConnection {
   public:
-    using TNotifyEvent = std::function<void(TIdTCPClient& sender)>;
+    explicit TIdTCPClient(TIdMainThreadQueue& queue);
+    ~TIdTCPClient() override;
 
-    TIdTCPClient();
-    virtual ~TIdTCPClient();
-    TIdTCPClient(const TIdTCPClient&) = delete;
-    TIdTCPClient& operator=(const TIdTCPClient&) = delete;
-
-    // Opens the connection to Host (which may carry ":PORT", else Port).
-    // Raises EIdAlreadyConnected while a socket is open, EIdSocketError on
-    // any failure; raises OnConnected on this thread before it returns.
-    void OpenConnection();
-    // True while the socket is open. Safe from any thread.
-    bool IsConnected() const;
-    // Waits until data or a close arrives and returns at most RecvBufferSize
-    // bytes. After a close by the peer the result is empty: the socket is
-    // closed and OnDisconnected raised. A receive error raises
-    // EIdSocketError.
-    std::string ReadChunk();
-    // Raises EIdConnClosedGracefully once the connection is over.
+    // The connection's thread: resolves and connects AttemptHost. Raises
+    // EIdSocketError on any failure; false: abandoned by Disconnect.
+    bool OpenConnection();
+    // The connection's thread: writes what is queued while it waits for a
+    // block of at most RecvBufferSize bytes, and returns it. After a close
+    // by the peer the result is empty: the socket is closed and
+    // DoOnDisconnected raised. Nothing: woken to stop, or without room to
+    // read (the caller asks again). A failed read or write closes the
+    // socket, raises DoOnDisconnected and raises EIdSocketError.
+    std::optional<std::string> ReadChunk();
+    // Raises EIdConnClosedGracefully once the peer has gone.
     void CheckClosed() const;
-    // Sends every byte, contiguous with respect to other writers. Raises
-    // EIdConnClosedGracefully without a connection, EIdSocketError on failure.
-    virtual void WriteBytes(const std::string& bytes);
-    // Closes an open socket and raises OnDisconnected, once per socket.
-    void CloseConnection();
 
-    std::string Host;
-    int Port = 23;
     int RecvBufferSize = 1024;
-    TNotifyEvent OnConnected;
-    TNotifyEvent OnDisconnected;
+    static constexpr int KeepAliveInterval = 10;
+    static constexpr int KeepAliveProbes = 6;
+    // The socket calls; tests put a layer that injects faults here.
+    TIdSocketCalls* Calls = &SystemSocketCalls();
 
   protected:
-    // Raises OnDisconnected; the telnet engine moves it to the window thread.
-    virtual void DoOnDisconnected();
-    // Takes the open socket out and shuts it down. True: this call closed it.
-    bool DetachSocket();
+    // The peer has gone; raised on the connection's thread.
+    virtual void DoOnDisconnected() {}
+    void CloseTransport() override;
+    // The connection's thread: the open socket (-1: none), and handing it
+    // over to a protocol layer that closes it itself.
+    int Socket() const { return Fd; }
+    int ReleaseSocket() { return std::exchange(Fd, -1); }
 
   private:
-    class TSocket;
+    struct TAddress;
+    std::vector<TAddress> Resolve(const std::string& host, int port);
+    int TryConnect(const TAddress& address, int* error);
+    // Waits for a non-blocking connect. 0, an errno value, or -1: abandoned.
+    int FinishConnect(int fd);
+    void SetOptions(int fd);
+    // Writes until the socket would block. false: the write failed, errno
+    // says why.
+    bool Flush();
+    [[noreturn]] void Fail(int error);
+    void CloseSocket();
 
-    std::shared_ptr<TSocket> CurrentSocket() const;
-    int ConnectSocket() const;
-
-    mutable std::mutex SocketMutex;
-    std::shared_ptr<TSocket> Socket;
-    bool PeerClosed = false;
-    std::mutex WriteMutex;
+    int Fd = -1;
+    bool Closed = false;     // the connection's thread: the peer has gone
+    std::string Writing;     // the write under way
+    std::size_t Written = 0; // of it
+    std::vector<TIdSendQueue::TMarker> Reached;
 };
 
 } // namespace lemnar

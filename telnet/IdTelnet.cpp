@@ -61,71 +61,40 @@ std::uint16_t SizeField(std::int32_t value) {
 
 } // namespace
 
-TIdTelnet::TIdTelnet(TIdMainThreadQueue& queue) : Queue(queue) {
+TIdTelnet::TIdTelnet(TIdMainThreadQueue& queue) : TIdTCPClient(queue) {
     Port = 23;
 }
 
 TIdTelnet::~TIdTelnet() {
-    if (Received)
-        Received->Cancel();
-    DetachSocket();
-    StopReadThread();
+    Shut();
 }
 
 void TIdTelnet::Connect() {
-    try {
-        if (OnConnect)
-            OnConnect();
-        if (!IsConnected() && StopReadThread())
-            TIdTCPClient::DoOnDisconnected();
-        RequestsAnswered.fill(0);
-        OpenConnection();
-        if (IsConnected()) {
-            Received = TIdReceiveQueue::Make(
-                Queue, [this](TIdReceiveQueue::TItem& item) { Deliver(item); });
-            ReadThread = std::make_unique<TIdTelnetReadThread>(*this, Received);
-            ReadThread->Start();
-        }
-    } catch (const EIdSocketError&) {
-        throw EIdTelnetClientConnectError();
-    }
+    if (OnConnect)
+        OnConnect();
+    RequestsAnswered.fill(0);
+    TIdTCPClient::Connect();
 }
 
 void TIdTelnet::Disconnect() {
-    // Wakes a receive thread that waits for room; what it queued is dropped.
-    if (Received && Received->Cancel())
-        DisconnectUndelivered = true;
     PeerIsTelnet = false;
-    CloseConnection();
-    if (StopReadThread())
-        TIdTCPClient::DoOnDisconnected();
+    TIdTCPClient::Disconnect();
     if (OnDisconnect)
         OnDisconnect();
 }
 
-bool TIdTelnet::StopReadThread() {
-    if (Received && Received->Cancel())
-        DisconnectUndelivered = true;
-    if (ReadThread) {
-        ReadThread->Terminate();
-        ReadThread->WaitFor();
-        ReadThread.reset();
-    }
-    Received.reset();
-    return DisconnectUndelivered.exchange(false);
+std::unique_ptr<TIdThread> TIdTelnet::MakeThread() {
+    auto thread = std::make_unique<TIdTelnetReadThread>(*this);
+    ReadThread = thread.get();
+    return thread;
 }
 
 bool TIdTelnet::OnReadThread() const {
-    return ReadThread && ReadThread->IsCurrentThread();
+    return ReadThread != nullptr && TIdThread::Current() == ReadThread;
 }
 
 void TIdTelnet::DoOnDisconnected() {
-    if (!OnReadThread()) {
-        TIdTCPClient::DoOnDisconnected();
-        return;
-    }
-    if (!Received->Put({TIdReceiveQueue::TKind::Disconnected, {}, 0, 0}))
-        DisconnectUndelivered = true;
+    Queue({TIdReceiveQueue::TKind::Disconnected, {}, 0, 0, {}});
 }
 
 void TIdTelnet::DoTelnetCommand(TTelnetCommand status) {
@@ -134,26 +103,18 @@ void TIdTelnet::DoTelnetCommand(TTelnetCommand status) {
             OnTelnetCommand(*this, status);
         return;
     }
-    Received->Put({TIdReceiveQueue::TKind::Command, {}, status, 0});
+    Queue({TIdReceiveQueue::TKind::Command, {}, status, 0, {}});
 }
 
-void TIdTelnet::Deliver(TIdReceiveQueue::TItem& item) {
+void TIdTelnet::DeliverOther(TIdReceiveQueue::TItem& item) {
     switch (item.Kind) {
-    case TIdReceiveQueue::TKind::Data: {
-        if (!OnDataAvailable)
-            throw EIdTelnetServerOnDataAvailableIsNil();
-        // The handler runs from a copy: it may disconnect, or set another
-        // handler, while it runs.
-        TTnDataAvail handler = OnDataAvailable;
-        handler(std::move(item.Data));
-        break;
-    }
-    case TIdReceiveQueue::TKind::Disconnected:
-        TIdTCPClient::DoOnDisconnected();
-        break;
+    case TIdReceiveQueue::TKind::Data:
+        throw EIdTelnetServerOnDataAvailableIsNil();
     case TIdReceiveQueue::TKind::Command:
         if (OnTelnetCommand)
             OnTelnetCommand(*this, static_cast<TTelnetCommand>(item.Status));
+        break;
+    default:
         break;
     }
 }
@@ -166,23 +127,13 @@ void TIdTelnet::SendCh(std::uint8_t ch) {
 }
 
 void TIdTelnet::SendText(std::string_view bytes) {
+    if (bytes.empty())
+        return;
+    if (!IsConnected())
+        throw EIdConnClosedGracefully();
     // Read once: the receive thread may learn meanwhile that the peer speaks
     // telnet, and one text keeps one rule.
-    const bool crLf = !PeerIsTelnet;
-    std::string write;
-    write.reserve(TextWriteSize);
-    for (const char b : bytes) {
-        const std::size_t need = b == '\r' && crLf ? 2 : 1;
-        if (write.size() + need > TextWriteSize) {
-            WriteBytes(write);
-            write.clear();
-        }
-        write += b;
-        if (need == 2)
-            write += '\n';
-    }
-    if (!write.empty())
-        WriteBytes(write);
+    Outgoing().PutText(std::string(bytes), !PeerIsTelnet, TextWriteSize);
 }
 
 void TIdTelnet::Handle_WS() {

@@ -1,21 +1,18 @@
 #pragma once
-// The telnet engine: opens the connection, runs the receive thread, strips
+// The telnet engine: opens the connection from its receive thread, strips
 // telnet commands from the stream, answers the server's option negotiation
 // with a fixed, stateless policy, and hands each block's application data to
 // the window thread.
 //
 // Threads: Connect, Disconnect, SendCh and the destructor belong to the
 // window thread, which must be the thread that runs the queue's functions.
-// The receive thread queues each block's data, and the events raised while it
-// read it, for the window thread (TIdReceiveQueue); every event except
-// OnConnect/OnDisconnect/OnConnected (raised inside the window thread's own
-// calls) arrives that way, in order. Negotiation replies leave at once
-// through WriteBytes, so Negotiate runs without a socket when WriteBytes is
-// overridden.
+// The receive thread connects, then queues each block's data, and the events
+// raised while it read it, for the window thread (TIdReceiveQueue); every
+// event except OnConnect/OnDisconnect (raised inside the window thread's own
+// calls) arrives that way, in order. Negotiation replies go into the send
+// queue through WriteBytes, so Negotiate runs without a socket when
+// WriteBytes is overridden.
 
-#include "telnet/IdLockedString.h"
-#include "telnet/IdMainThreadQueue.h"
-#include "telnet/IdReceiveQueue.h"
 #include "telnet/IdTCPClient.h"
 #include "telnet/IdTelnetError.h"
 
@@ -55,7 +52,7 @@ enum TTelnetCommand : std::uint8_t {
 
 class TIdTelnet : public TIdTCPClient {
   public:
-    using TTnDataAvail = std::function<void(std::string buffer)>;
+    using TTnDataAvail = TDataEvent;
     using TOnTelnetCommand = std::function<void(TIdTelnet& sender, TTelnetCommand status)>;
     using TClientEvent = std::function<void()>;
 
@@ -64,24 +61,25 @@ class TIdTelnet : public TIdTCPClient {
     // Closes the connection without raising any event: the owner is going.
     ~TIdTelnet() override;
 
-    // Opens the connection and starts the receive thread. Every socket error
-    // becomes EIdTelnetClientConnectError; other exceptions pass.
-    void Connect();
-    // Stops the receive thread and closes the connection. Blocks still
-    // queued for the window thread are dropped. OnDisconnected is raised here
-    // when this call closes the socket, or when the peer's close had not yet
-    // been handed over.
-    void Disconnect();
+    // Starts the receive thread, which opens the connection. Every socket
+    // error of the attempt reaches OnConnectFailed as
+    // EIdTelnetClientConnectError's text; other exceptions pass.
+    void Connect() override;
+    // Abandons the attempt, or stops the receive thread and closes the
+    // connection. Blocks still queued for the window thread, and bytes not
+    // yet sent, are dropped. OnDisconnected is raised here when the window
+    // thread had been told of the connection and not yet of its end.
+    void Disconnect() override;
     // Sends one byte; a carriage return is followed by LF until the peer has
     // shown it speaks telnet. Bytes are not IAC-doubled.
-    void SendCh(std::uint8_t ch);
+    void SendCh(std::uint8_t ch) override;
     // Sends bytes as SendCh would send each of them, in writes of at most
     // TextWriteSize bytes; a CR and the LF that follows it go in one write.
     // A paste of a long text is a few writes, not one per byte.
-    void SendText(std::string_view bytes);
+    void SendText(std::string_view bytes) override;
     static constexpr std::size_t TextWriteSize = 512;
     // Sends the window-size report from Rows and Columns.
-    void Handle_WS();
+    void Handle_WS() override;
 
     // Parses one received block and returns its application data; replies
     // are written while it runs. Called by the receive thread.
@@ -93,10 +91,6 @@ class TIdTelnet : public TIdTCPClient {
     void SendNegotiationResp(std::string& message);
     void DoTelnetCommand(TTelnetCommand status);
 
-    TIdLockedString Terminal{"dumb"};
-    std::atomic<std::int32_t> Rows{0};
-    std::atomic<std::int32_t> Columns{0};
-    TTnDataAvail OnDataAvailable;
     TOnTelnetCommand OnTelnetCommand; // on the window thread
     TClientEvent OnConnect;
     TClientEvent OnDisconnect;
@@ -107,6 +101,8 @@ class TIdTelnet : public TIdTCPClient {
   protected:
     // From the receive thread the event is handed to the window thread.
     void DoOnDisconnected() override;
+    std::unique_ptr<TIdThread> MakeThread() override;
+    void DeliverOther(TIdReceiveQueue::TItem& item) override;
 
   private:
     friend class TIdTelnetReadThread;
@@ -127,16 +123,8 @@ class TIdTelnet : public TIdTCPClient {
     bool CountRequest(std::uint8_t verb, std::uint8_t option);
     // Whether this runs on the receive thread, whose events are queued.
     bool OnReadThread() const;
-    // An item of the receive queue, on the window thread.
-    void Deliver(TIdReceiveQueue::TItem& item);
-    // Stops and joins the receive thread, dropping what it queued. True: a
-    // close by the peer was never handed to the window thread.
-    bool StopReadThread();
 
-    TIdMainThreadQueue& Queue;
-    std::shared_ptr<TIdReceiveQueue> Received;
-    std::unique_ptr<TIdTelnetReadThread> ReadThread;
-    std::atomic<bool> DisconnectUndelivered{false};
+    const TIdTelnetReadThread* ReadThread = nullptr;
     // Requests answered on this connection, per verb (WILL, WONT, DO, DONT)
     // and option. Every request is answered, also a repeated one, but a server
     // that answers each reply with the opposite request would keep both sides

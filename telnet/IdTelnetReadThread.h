@@ -1,13 +1,11 @@
 #pragma once
-// The receive thread of one connection: reads a block, strips the telnet
-// commands (answering negotiation on the way) and queues the block's data for
-// the window thread, reading on while the window thread works, up to the
-// queue's bound.
+// The receive thread of one telnet connection: it opens the connection, then
+// reads a block, strips the telnet commands (answering negotiation on the
+// way) and queues the block's data for the window thread, writing what the
+// send queue holds whenever the socket takes it, and reading on while the
+// window thread works, up to the receive queue's bound.
 
-#include "telnet/IdReceiveQueue.h"
 #include "telnet/IdThread.h"
-
-#include <memory>
 
 namespace lemnar {
 
@@ -15,16 +13,19 @@ class TIdTelnet;
 
 class TIdTelnetReadThread : public TIdThread {
   public:
-    TIdTelnetReadThread(TIdTelnet& owner, std::shared_ptr<TIdReceiveQueue> received);
-    // Stops and joins; the owner must have shut the socket so a read returns.
+    explicit TIdTelnetReadThread(TIdTelnet& owner) : Owner(owner) {}
+    // Stops and joins; the owner must have woken it so a wait returns.
     ~TIdTelnetReadThread() override;
 
   protected:
     void Run() override;
 
   private:
+    // Opens the connection. false: abandoned or failed, the loop ends.
+    bool Open();
+
     TIdTelnet& Owner;
-    std::shared_ptr<TIdReceiveQueue> Received;
+    bool Opened = false;
 };
 
 } // namespace lemnar

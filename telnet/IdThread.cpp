@@ -23,6 +23,10 @@ void TIdThread::WaitFor() {
         Thread.join();
 }
 
+const TIdThread* TIdThread::Current() {
+    return CurrentThread;
+}
+
 bool TIdThread::IsCurrentThread() const {
     return CurrentThread == this;
 }

@@ -24,6 +24,8 @@ class TIdThread {
     void WaitFor();
     bool Terminated() const { return TerminatedFlag.load(); }
     bool IsCurrentThread() const;
+    // The TIdThread whose loop runs on the calling thread, if any.
+    static const TIdThread* Current();
 
   protected:
     virtual void Run() = 0;

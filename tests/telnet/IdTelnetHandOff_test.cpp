@@ -57,7 +57,7 @@ class IdTelnetHandOffTest : public ::testing::Test {
     // server's own, so the test thread is free to sleep as a busy window
     // thread does.
     void ConnectAndSend(std::string bytes, bool close) {
-        Telnet->Connect();
+        ASSERT_TRUE(ConnectNow(*Telnet, Queue));
         ASSERT_TRUE(Server.Accept());
         Sender = std::thread([this, bytes = std::move(bytes), close] {
             // false: the client went away first.
@@ -93,6 +93,24 @@ TEST_F(IdTelnetHandOffTest, WholeBlocksInOrderAndAtMostReadAheadWhileTheWindowTh
     EXPECT_LE(Largest, 1024u);
     EXPECT_GE(Blocks, static_cast<int>(sent.size() / 1024));
     EXPECT_EQ(Probe.ForeignThreadEvents, 0);
+    Telnet->Disconnect();
+}
+
+// Once the window thread has brought the read-ahead down to the low-water
+// mark, the receive thread reads on while the rest of the batch is handled.
+TEST_F(IdTelnetHandOffTest, TheReceiveThreadReadsOnFromTheLowWaterMark) {
+    int resumedAt = 0;
+    OnBlock = [&] {
+        if (resumedAt == 0 && Queue.PendingCount() > 0)
+            resumedAt = Blocks;
+        std::this_thread::sleep_for(2ms);
+    };
+    ConnectAndSend(Numbered(std::size_t{1} << 20), false);
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(Queue.RunOne());
+    const int batch = Blocks;
+    EXPECT_GT(resumedAt, 0) << "the receive thread waited for the whole batch";
+    EXPECT_LT(resumedAt, batch);
     Telnet->Disconnect();
 }
 

@@ -9,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <initializer_list>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <string>
 #include <vector>
 
@@ -32,7 +34,7 @@ class IdTelnetLoopbackTest : public ::testing::Test {
     }
 
     void ConnectAndAccept() {
-        Telnet.Connect();
+        ASSERT_TRUE(ConnectNow(Telnet, Queue));
         ASSERT_TRUE(Server.Accept());
     }
 
@@ -143,16 +145,13 @@ TEST_F(IdTelnetLoopbackTest, EveryConnectFailureReadsServerNotResponding) {
          {"127.0.0.1:" + std::to_string(RefusingPort()), std::string("no-such-host.invalid"),
           std::string("127.0.0.1:notaport"), std::string("[::1")}) {
         SCOPED_TRACE(host);
+        Probe.Events.clear();
         Telnet.Host = host;
-        try {
-            Telnet.Connect();
-            ADD_FAILURE() << "connected";
-        } catch (const EIdTelnetClientConnectError& e) {
-            EXPECT_STREQ(e.what(), "server not responding");
-        }
+        EXPECT_FALSE(ConnectNow(Telnet, Queue));
+        EXPECT_EQ(Probe.Events, std::vector<std::string>{"failed:server not responding"});
         EXPECT_FALSE(Telnet.IsConnected());
+        EXPECT_FALSE(Telnet.IsConnecting());
     }
-    EXPECT_TRUE(Probe.Events.empty());
 }
 
 TEST_F(IdTelnetLoopbackTest, AcceptsTheHostForms) {
@@ -183,7 +182,7 @@ TEST_F(IdTelnetLoopbackTest, ConnectsToIpv6Literals) {
         SCOPED_TRACE(host);
         Telnet.Host = host;
         Telnet.Port = server6.Port();
-        Telnet.Connect();
+        ASSERT_TRUE(ConnectNow(Telnet, Queue));
         ASSERT_TRUE(server6.Accept());
         ASSERT_TRUE(server6.Send("v6"));
         ASSERT_TRUE(EventArrives("data:v6"));
@@ -192,17 +191,52 @@ TEST_F(IdTelnetLoopbackTest, ConnectsToIpv6Literals) {
     }
 }
 
-TEST_F(IdTelnetLoopbackTest, MissingDataHandlerEndsTheReceiveThread) {
+// The socket gets TCP_NODELAY, and keep-alive unless its idle time is 0.
+TEST_F(IdTelnetLoopbackTest, SetsNoDelayAndKeepAliveOnTheSocket) {
+    struct TRecordingCalls : TIdSocketCalls {
+        int SetSockOpt(int fd, int level, int name, const void* value, socklen_t size) override {
+            Options.push_back({level, name, *static_cast<const int*>(value)});
+            return TIdSocketCalls::SetSockOpt(fd, level, name, value, size);
+        }
+        std::vector<std::array<int, 3>> Options;
+    };
+    for (int idle : {60, 0}) {
+        SCOPED_TRACE(idle);
+        TRecordingCalls calls;
+        Telnet.Calls = &calls;
+        Telnet.KeepAliveIdle = idle;
+        ConnectAndAccept();
+        Telnet.Disconnect();
+        std::vector<std::array<int, 3>> expected = {{IPPROTO_TCP, TCP_NODELAY, 1}};
+        if (idle > 0)
+            expected.insert(expected.end(), {{SOL_SOCKET, SO_KEEPALIVE, 1},
+                                             {IPPROTO_TCP, TCP_KEEPIDLE, 60},
+                                             {IPPROTO_TCP, TCP_KEEPINTVL, 10},
+                                             {IPPROTO_TCP, TCP_KEEPCNT, 6}});
+        EXPECT_EQ(calls.Options, expected);
+    }
+    Telnet.Calls = &SystemSocketCalls();
+}
+
+// A data handler that is missing, or fails, ends the connection as a dropped
+// one ends, and the failure goes on to whoever shows it.
+TEST_F(IdTelnetLoopbackTest, MissingDataHandlerEndsTheConnection) {
     Telnet.OnDataAvailable = nullptr;
     ConnectAndAccept();
     ASSERT_TRUE(Server.Send("x"));
-    Queue.PumpFor(std::chrono::milliseconds(100));
-    // Nobody reads any more: a request stays unanswered.
-    ASSERT_TRUE(Server.Send(Bytes({255, 253, 24})));
-    Queue.PumpFor(std::chrono::milliseconds(100));
-    Server.Poll();
-    EXPECT_EQ(Server.ReceivedText(), "");
-    EXPECT_TRUE(Telnet.IsConnected());
+    try {
+        Queue.PumpUntil([&] { return !Telnet.IsConnected(); });
+        ADD_FAILURE() << "no exception";
+    } catch (const EIdTelnetServerOnDataAvailableIsNil& e) {
+        EXPECT_STREQ(e.what(), "OnDataAvailable event is nil.");
+    }
+    EXPECT_FALSE(Telnet.IsConnected());
+    EXPECT_EQ(Probe.Disconnects, 1);
+    EXPECT_TRUE(Probe.Has("disconnect"));
+    ASSERT_TRUE(Queue.PumpUntil([&] {
+        Server.Poll();
+        return Server.PeerClosed();
+    }));
     Telnet.Disconnect();
     EXPECT_EQ(Probe.Disconnects, 1);
 }

@@ -58,20 +58,28 @@ TEST(IdTelnetStressTest, ConnectsAndDisconnectsManyTimes) {
     TIdTelnet telnet(queue);
     TTelnetProbe probe(telnet);
     telnet.Host = "127.0.0.1:" + std::to_string(server.Port());
+    int connected = 0;
     for (int cycle = 1; cycle <= 200; ++cycle) {
-        telnet.Connect();
-        // Sometimes let a block through, sometimes disconnect at once.
-        if (cycle % 3 != 0)
+        // Sometimes abandon the attempt at once, sometimes let a block
+        // through, sometimes disconnect as soon as it is open.
+        if (cycle % 3 == 0) {
+            telnet.Connect();
+        } else {
+            ASSERT_TRUE(ConnectNow(telnet, queue));
+            ++connected;
+        }
+        if (cycle % 3 == 1)
             queue.PumpUntil([&] { return probe.Events.back() != "connected"; }, milliseconds(200));
         telnet.Disconnect();
-        ASSERT_EQ(probe.Disconnects, cycle);
+        ASSERT_EQ(probe.Disconnects, connected);
         ASSERT_FALSE(telnet.IsConnected());
+        ASSERT_FALSE(telnet.IsConnecting());
     }
     // Hand-offs cancelled by Disconnect never arrive.
     std::size_t seen = probe.Events.size();
     queue.PumpFor(milliseconds(50));
     EXPECT_EQ(probe.Events.size(), seen);
-    EXPECT_EQ(probe.Disconnects, 200);
+    EXPECT_EQ(probe.Disconnects, connected);
     EXPECT_EQ(probe.ForeignThreadEvents, 0);
 }
 
@@ -83,7 +91,7 @@ class IdTelnetRaceTest : public ::testing::Test {
     }
 
     void ConnectAndAccept() {
-        Telnet->Connect();
+        ASSERT_TRUE(ConnectNow(*Telnet, Queue));
         ASSERT_TRUE(Server.Accept());
     }
 
@@ -142,7 +150,7 @@ TEST_F(IdTelnetRaceTest, DisconnectFromTheDataHandler) {
 // The shell's disconnected handler may disconnect or reconnect at once,
 // while the receive thread still waits for that handler to return.
 TEST_F(IdTelnetRaceTest, ReconnectFromTheDisconnectedHandler) {
-    Telnet->OnDisconnected = [this](TIdTCPClient&) {
+    Telnet->OnDisconnected = [this](TIdConnection&) {
         ++Probe.Disconnects;
         Telnet->Disconnect();
         if (Probe.Disconnects == 1)
@@ -152,7 +160,7 @@ TEST_F(IdTelnetRaceTest, ReconnectFromTheDisconnectedHandler) {
     Server.Close();
     ASSERT_TRUE(Queue.PumpUntil([&] { return Probe.Disconnects == 1; }));
     ASSERT_TRUE(Server.Accept());
-    EXPECT_TRUE(Telnet->IsConnected());
+    EXPECT_TRUE(Queue.PumpUntil([&] { return Telnet->IsConnected(); }));
     ASSERT_TRUE(Server.Send("again"));
     ASSERT_TRUE(Queue.PumpUntil([&] { return Probe.Has("data:again"); }));
     Telnet->Disconnect();
@@ -181,7 +189,7 @@ TEST_F(IdTelnetRaceTest, DestroyedWhileConnected) {
         Telnet->Host = "127.0.0.1:" + std::to_string(Server.Port());
         int events = 0;
         Telnet->OnDataAvailable = [&](std::string) { ++events; };
-        Telnet->OnDisconnected = [&](TIdTCPClient&) { ++events; };
+        Telnet->OnDisconnected = [&](TIdConnection&) { ++events; };
         ConnectAndAccept();
         if (round % 2 == 0) {
             ASSERT_TRUE(Server.Send("pending"));

@@ -281,29 +281,6 @@ TEST_F(IdTelnetTest, SendsCarriageReturnByThePeerKind) {
     EXPECT_EQ(Telnet.Writes, expected);
 }
 
-// A text goes out as its bytes one by one through SendCh would, CR by the
-// same rule, in writes of at most 512 bytes that never part CR from its LF.
-TEST_F(IdTelnetTest, SendsATextInWritesOfBoundedSize) {
-    Telnet.SendText("");
-    EXPECT_TRUE(Telnet.Writes.empty());
-    Telnet.SendText("ls\r\t\x8F\xE0");
-    EXPECT_EQ(Telnet.Writes, std::vector<std::string>{"ls\r\n\t\x8F\xE0"});
-    Telnet.Writes.clear();
-
-    Telnet.SendText(std::string(1200, 'x'));
-    EXPECT_EQ(Telnet.Writes, (std::vector<std::string>{std::string(512, 'x'), std::string(512, 'x'),
-                                                       std::string(176, 'x')}));
-    Telnet.Writes.clear();
-    Telnet.SendText(std::string(511, 'x') + "\ry");
-    EXPECT_EQ(Telnet.Writes, (std::vector<std::string>{std::string(511, 'x'), "\r\ny"}));
-    Telnet.Writes.clear();
-
-    Telnet.Negotiate(Bytes({255, 241}));
-    ASSERT_TRUE(Telnet.PeerIsTelnet);
-    Telnet.SendText(std::string(511, 'x') + "\ry\r");
-    EXPECT_EQ(Telnet.Writes, (std::vector<std::string>{std::string(511, 'x') + "\r", "y\r"}));
-}
-
 TEST_F(IdTelnetTest, ReportsTheWindowSize) {
     struct TCase {
         int Rows;

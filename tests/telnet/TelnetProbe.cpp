@@ -5,8 +5,11 @@
 namespace lemnar {
 
 TTelnetProbe::TTelnetProbe(TIdTelnet& telnet) {
-    telnet.OnConnected = [this](TIdTCPClient&) { Record("connected"); };
-    telnet.OnDisconnected = [this](TIdTCPClient&) {
+    telnet.OnConnected = [this](TIdConnection&) { Record("connected"); };
+    telnet.OnConnectFailed = [this](TIdConnection&, const TIdConnectFailure& failure) {
+        Record("failed:" + failure.Detail);
+    };
+    telnet.OnDisconnected = [this](TIdConnection&) {
         ++Disconnects;
         Record("disconnected");
     };

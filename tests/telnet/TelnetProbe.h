@@ -15,7 +15,8 @@ class TTelnetProbe {
     // Wires every event of telnet.
     explicit TTelnetProbe(TIdTelnet& telnet);
 
-    // "connected", "disconnected", "disconnect", "data:<bytes>".
+    // "connected", "failed:<why>", "disconnected", "disconnect",
+    // "data:<bytes>".
     std::vector<std::string> Events;
     // Events raised on some other thread.
     int ForeignThreadEvents = 0;

@@ -51,4 +51,19 @@ std::size_t TTestQueue::PendingCount() {
     return Pending.size();
 }
 
+bool ConnectNow(TIdConnection& link, TTestQueue& queue) {
+    // The connection may end in the same batch that opens it.
+    bool opened = false;
+    const TIdConnection::TNotifyEvent handler = link.OnConnected;
+    link.OnConnected = [&](TIdConnection& sender) {
+        opened = true;
+        if (handler)
+            handler(sender);
+    };
+    link.Connect();
+    queue.PumpUntil([&] { return !link.IsConnecting(); });
+    link.OnConnected = handler;
+    return opened;
+}
+
 } // namespace lemnar

@@ -2,6 +2,7 @@
 // The window thread's queue for tests: the test thread plays the window
 // thread and runs posted functions while it waits for something.
 
+#include "telnet/IdConnection.h"
 #include "telnet/IdMainThreadQueue.h"
 
 #include <chrono>
@@ -30,5 +31,9 @@ class TTestQueue : public TIdMainThreadQueue {
     std::condition_variable Posted;
     std::deque<std::function<void()>> Pending;
 };
+
+// Starts an attempt and runs posted functions until it has ended. true:
+// connected.
+bool ConnectNow(TIdConnection& link, TTestQueue& queue);
 
 } // namespace lemnar
