@@ -93,9 +93,10 @@ void TTerminal::LogBlock(const std::uint8_t* data, std::size_t n) {
     if (LogFile == nullptr)
         return;
     std::fseek(LogFile, 0, SEEK_END);
-    std::fprintf(LogFile, "--%d chars recvd: ", static_cast<int>(n));
-    LogWrite(LogFile, data, n);
-    LogWrite(LogFile, "\n", 1);
+    const bool head = std::fprintf(LogFile, "--%d chars recvd: ", static_cast<int>(n)) > 0;
+    const bool body = LogWrite(LogFile, data, n);
+    if (!(LogWrite(LogFile, "\n", 1) && body && head))
+        LogWriteFailed = true;
 }
 
 void TTerminal::DispatchByte(char c) {

@@ -7,9 +7,9 @@
 
 namespace lemnar {
 
-// Writes n bytes to the end of the stream with each LF stored as CR LF. A
-// failing write is ignored.
-void LogWrite(std::FILE* file, const void* data, std::size_t n);
-void LogWrite(std::FILE* file, const char* text);
+// Writes n bytes to the end of the stream with each LF stored as CR LF.
+// false: a write failed or came short; later writes are still tried.
+bool LogWrite(std::FILE* file, const void* data, std::size_t n);
+bool LogWrite(std::FILE* file, const char* text);
 
 } // namespace lemnar

@@ -182,6 +182,8 @@ class TTerminal {
     int CommandLength = 0;
     std::uint8_t LogEnabled = 0;
     std::FILE* LogFile = nullptr;
+    // A write to the log has failed or come short; the owner reports it.
+    bool LogWriteFailed = false;
 
     // QNX interpreter
     int RepeatCount = 0;

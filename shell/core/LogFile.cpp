@@ -12,6 +12,12 @@ std::string ConnectFailedText(std::string_view host) {
     return text;
 }
 
+std::string LogNotWrittenText(std::string_view path) {
+    std::string text = "Не удалось записать в лог ";
+    text += path;
+    return text;
+}
+
 std::FILE* OpenLog(const char* path) {
     return std::fopen(path, "a+");
 }
@@ -25,15 +31,15 @@ bool TestLog(const char* path) {
     return true;
 }
 
-void WriteLogError(std::FILE* log, std::string_view text) {
+bool WriteLogError(std::FILE* log, std::string_view text) {
     if (log == nullptr) {
-        return;
+        return true;
     }
     std::string line = Utf8ToCp1251(text);
     line += '\n';
     std::fseek(log, 0, SEEK_END);
-    LogWrite(log, line.data(), line.size());
-    std::fflush(log);
+    const bool written = LogWrite(log, line.data(), line.size());
+    return std::fflush(log) == 0 && written;
 }
 
 } // namespace lemnar

@@ -23,6 +23,10 @@ constexpr std::string_view ScriptNoPasswordText = "Не удалось счит�
 // "Удалённый сервер <host> не отвечает. Проверьте правильность адреса".
 std::string ConnectFailedText(std::string_view host);
 
+// "Не удалось записать в лог <path>": the first failed write to the log, once
+// a run.
+std::string LogNotWrittenText(std::string_view path);
+
 // Opens the log for the run; nullptr when it cannot be opened.
 std::FILE* OpenLog(const char* path);
 
@@ -31,6 +35,7 @@ bool TestLog(const char* path);
 
 // Appends one error line: text (UTF-8) in code page 1251, then CR LF. The
 // stream is flushed, since the program ends right after an error line.
-void WriteLogError(std::FILE* log, std::string_view text);
+// false: the line could not be written whole.
+bool WriteLogError(std::FILE* log, std::string_view text);
 
 } // namespace lemnar
