@@ -14,6 +14,10 @@
 
 namespace lemnar::demo {
 
+TDemoServer::TDemoServer()
+    : Serve(
+          [](int socket, const std::atomic<bool>& stop) { TDemoConnection(socket, stop).Run(); }) {}
+
 TDemoServer::~TDemoServer() {
     Reap(true);
     if (ListenSocket >= 0) {
@@ -82,7 +86,7 @@ void TDemoServer::Run(const std::atomic<bool>& stop, bool once) {
             continue;
         }
         if (once) {
-            TDemoConnection(client, stop).Run();
+            Serve(client, stop);
             break;
         }
         if (Workers.size() >= MaxConnections) {
@@ -91,8 +95,8 @@ void TDemoServer::Run(const std::atomic<bool>& stop, bool once) {
             continue;
         }
         auto done = std::make_shared<std::atomic<bool>>(false);
-        Workers.push_back({std::thread([client, &stop, done] {
-                               TDemoConnection(client, stop).Run();
+        Workers.push_back({std::thread([this, client, &stop, done] {
+                               Serve(client, stop);
                                done->store(true);
                            }),
                            done});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -11,9 +12,12 @@ namespace lemnar::demo {
 // The listening socket and one thread per connection.
 class TDemoServer {
   public:
+    // Serves one accepted socket until it ends or stop is set, and closes it.
+    using TServe = std::function<void(int socket, const std::atomic<bool>& stop)>;
+
     static constexpr std::size_t MaxConnections = 64;
 
-    TDemoServer() = default;
+    TDemoServer();
     ~TDemoServer();
     TDemoServer(const TDemoServer&) = delete;
     TDemoServer& operator=(const TDemoServer&) = delete;
@@ -29,6 +33,9 @@ class TDemoServer {
     // connection on this thread and returns when it ends. Joins every
     // connection thread before it returns.
     void Run(const std::atomic<bool>& stop, bool once);
+
+    // Telnet (TDemoConnection) unless replaced before Run.
+    TServe Serve;
 
   private:
     struct TWorker {

@@ -42,9 +42,38 @@ void TDemoSession::Start() {
                static_cast<char>(Telnet::Se)};
 }
 
+void TDemoSession::StartPlain(std::string_view terminalName, int rows, int cols) {
+    Plain = true;
+    const std::string name = CleanName(terminalName, MaxTerminalName);
+    if (!name.empty()) {
+        Terminal = name;
+    }
+    if (rows > 0 && cols > 0) {
+        ReportedRows = rows;
+        ReportedCols = cols;
+    }
+    ChooseKeys();
+    Phase = TPhase::Running;
+    Application = std::make_unique<TDemoApp>(Terminal, ReportedRows, ReportedCols);
+    Application->Draw();
+    CollectApp();
+}
+
+void TDemoSession::Resize(int rows, int cols) {
+    if (rows <= 0 || cols <= 0) {
+        return;
+    }
+    ReportedRows = rows;
+    ReportedCols = cols;
+    if (Phase == TPhase::Running) {
+        Application->Resize(rows, cols);
+        CollectApp();
+    }
+}
+
 void TDemoSession::Receive(std::string_view raw) {
     std::vector<TTelnetEvent> events;
-    const std::string data = Parser.Feed(raw, events);
+    const std::string data = Plain ? std::string(raw) : Parser.Feed(raw, events);
     for (const TTelnetEvent& event : events) {
         OnEvent(event);
     }
@@ -130,10 +159,14 @@ void TDemoSession::TerminalTypeTimeout() {
     }
 }
 
-void TDemoSession::BeginLogin() {
+void TDemoSession::ChooseKeys() {
     Decoder.SetStyle(TerminalKindFromName(Terminal) == TTerminalKind::Qnx
                          ? TKeyDecoder::TStyle::Qnx
                          : TKeyDecoder::TStyle::Ansi);
+}
+
+void TDemoSession::BeginLogin() {
+    ChooseKeys();
     Phase = TPhase::Login;
     Screen("\r\n" + EncodeCp866("Демонстрационный сервер Lemnar. Подойдут любые имя и пароль.") +
            "\r\n\r\nlogin: ");
@@ -185,7 +218,7 @@ void TDemoSession::CollectApp() {
 void TDemoSession::Screen(std::string_view bytes) {
     for (const char ch : bytes) {
         Output.push_back(ch);
-        if (static_cast<std::uint8_t>(ch) == Telnet::Iac) {
+        if (!Plain && static_cast<std::uint8_t>(ch) == Telnet::Iac) {
             Output.push_back(ch);
         }
     }

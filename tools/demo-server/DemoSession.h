@@ -14,6 +14,8 @@ namespace lemnar::demo {
 // One client from the first byte to the goodbye, without the socket: telnet
 // negotiation, the wait for the terminal type, login and password, then the
 // application. Raw bytes in, raw bytes out (IAC doubled in screen data).
+// Over SSH the transport has done all but the application: StartPlain opens
+// it at once, and bytes pass both ways as they are.
 class TDemoSession {
   public:
     static constexpr int DefaultRows = 25;
@@ -25,6 +27,11 @@ class TDemoSession {
 
     // The opening negotiation; call once, before anything else.
     void Start();
+    // Instead of Start: the application at once for a terminal type and size
+    // the transport has already learned.
+    void StartPlain(std::string_view terminalName, int rows, int cols);
+    // A new size from the transport (NAWS comes in the stream instead).
+    void Resize(int rows, int cols);
     void Receive(std::string_view raw);
     // The terminal type did not arrive in time: go on as "TTY".
     void TerminalTypeTimeout();
@@ -44,12 +51,14 @@ class TDemoSession {
     void OnEvent(const TTelnetEvent& event);
     void OnSubnegotiation(const TTelnetEvent& event);
     void Refuse(std::uint8_t answer, std::uint8_t option);
+    void ChooseKeys();
     void BeginLogin();
     void LoginKey(const TKey& key);
     void Screen(std::string_view bytes);
     void CollectApp();
 
     TPhase Phase = TPhase::Negotiating;
+    bool Plain = false; // no telnet either way
     TTelnetParser Parser;
     TKeyDecoder Decoder{TKeyDecoder::TStyle::Ansi};
     std::unique_ptr<TDemoApp> Application;

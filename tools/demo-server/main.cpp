@@ -1,8 +1,10 @@
 // lemnar-demo-server: a small telnet host that behaves like a QNX machine, for
-// trying the terminal out and for end-to-end tests. Listens on 127.0.0.1 only,
-// unless --bind names another address.
+// trying the terminal out and for end-to-end tests, and with --ssh the same
+// over SSH. Listens on 127.0.0.1 only, unless --bind names another address.
 
 #include "DemoServer.h"
+#include "DemoSshConnection.h"
+#include "DemoSshHost.h"
 
 #include <atomic>
 #include <csignal>
@@ -20,10 +22,14 @@ extern "C" void OnStopSignal(int) {
 }
 
 void PrintUsage() {
-    std::printf("usage: lemnar-demo-server [--port N] [--bind ADDR] [--once]\n"
-                "  --port N     port to listen on (default 2323; 0 picks a free one)\n"
-                "  --bind ADDR  numeric address to listen on (default 127.0.0.1)\n"
-                "  --once       serve one connection, then exit\n");
+    std::printf(
+        "usage: lemnar-demo-server [--ssh [--key-dir DIR]] [--port N] [--bind ADDR] [--once]\n"
+        "  --ssh          serve SSH instead of telnet: any user, password \"demo\"\n"
+        "  --key-dir DIR  where the SSH host key is kept (made at the first start;\n"
+        "                 default $TMPDIR/lemnar-demo-server-UID)\n"
+        "  --port N       port to listen on (default 2323, 2222 with --ssh; 0 picks one)\n"
+        "  --bind ADDR    numeric address to listen on (default 127.0.0.1)\n"
+        "  --once         serve one connection, then exit\n");
 }
 
 bool ParsePort(const char* text, int& port) {
@@ -40,8 +46,10 @@ bool ParsePort(const char* text, int& port) {
 
 int main(int argc, char** argv) {
     std::string address = "127.0.0.1";
-    int port = 2323;
+    int port = -1;
     bool once = false;
+    bool ssh = false;
+    std::string keyDir = lemnar::demo::TDemoSshHost::DefaultKeyDir();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--port" && i + 1 < argc) {
@@ -53,6 +61,10 @@ int main(int argc, char** argv) {
             address = argv[++i];
         } else if (arg == "--once") {
             once = true;
+        } else if (arg == "--ssh") {
+            ssh = true;
+        } else if (arg == "--key-dir" && i + 1 < argc) {
+            keyDir = argv[++i];
         } else if (arg == "--help" || arg == "-h") {
             PrintUsage();
             return 0;
@@ -71,12 +83,28 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &action, nullptr);
 
     lemnar::demo::TDemoServer server;
+    lemnar::demo::TDemoSshHost host;
     std::string error;
+    if (ssh) {
+        if (!host.Open(keyDir, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        server.Serve = [&host](int socket, const std::atomic<bool>& stop) {
+            lemnar::demo::TDemoSshConnection(host, socket, stop).Run();
+        };
+    }
+    if (port < 0) {
+        port = ssh ? 2222 : 2323;
+    }
     if (!server.Listen(address, port, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
     std::printf("listening on %s\n", server.Endpoint().c_str());
+    if (ssh) {
+        std::printf("host key %s\n", host.Fingerprint().c_str());
+    }
     std::fflush(stdout);
     server.Run(StopRequested, once);
     return 0;
