@@ -40,15 +40,15 @@ constexpr char QnxGroupName[] = "Keyz_QNX";
 constexpr char AnsiGroupName[] = "Keyz_ANSI";
 constexpr char PreviewName[] = "KeyPreview";
 
-// Key handlers send through the engine's connection.
-class TTelnetKeyOutput final : public TKeyOutput {
+// Key handlers send through the connection in use, telnet or SSH.
+class TLinkKeyOutput final : public TKeyOutput {
   public:
-    explicit TTelnetKeyOutput(TIdTelnet& telnet) : Telnet(telnet) {}
-    void SendCh(char c) override { Telnet.SendCh(static_cast<std::uint8_t>(c)); }
-    void WriteBytes(std::string_view bytes) override { Telnet.WriteBytes(std::string(bytes)); }
+    explicit TLinkKeyOutput(TIdConnection& link) : Link(link) {}
+    void SendCh(char c) override { Link.SendCh(static_cast<std::uint8_t>(c)); }
+    void WriteBytes(std::string_view bytes) override { Link.WriteBytes(std::string(bytes)); }
 
   private:
-    TIdTelnet& Telnet;
+    TIdConnection& Link;
 };
 
 // A binding's action: Esc hides the help window first, then the bytes go out
@@ -57,7 +57,7 @@ void RunKeyBinding(TMainWindow& window, const TKeyBinding& binding) {
     window.ViewLive();
     if (binding.HidesHelp && window.HelpForm != nullptr && window.HelpForm->isVisible())
         window.HelpForm->close(); // closing, not hiding, gives the main window its input back
-    TTelnetKeyOutput output(window.Telnet);
+    TLinkKeyOutput output(window.Link());
     ExecuteKeyAction(binding, window.Connected == 1, output);
 }
 
@@ -232,7 +232,7 @@ void TMainWindow::FormKeyDown(int virtualKey, unsigned modifiers) {
         KeypadQnxCode(static_cast<TVirtualKey>(virtualKey), static_cast<TModifiers>(modifiers));
     if (code < 0)
         return;
-    TTelnetKeyOutput output(Telnet);
+    TLinkKeyOutput output(Link());
     SendQnxCode(output, static_cast<std::uint8_t>(code));
 }
 
@@ -241,11 +241,11 @@ void TMainWindow::FormKeyPress(std::uint8_t ch) {
         return;
     const std::uint8_t sent = TranslateTypedByte(ch);
     if (Connected == 1)
-        Telnet.SendCh(sent);
+        Link().SendCh(sent);
 }
 
 void TMainWindow::SendEscapeSequence(const char* text) {
-    TTelnetKeyOutput output(Telnet);
+    TLinkKeyOutput output(Link());
     lemnar::SendEscapeSequence(output, text);
 }
 

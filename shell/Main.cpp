@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 #include "shell/MainWindow.h"
 
+#include <QPixmapCache>
 #include <QStringList>
 #include <string>
 #include <vector>
@@ -15,6 +16,11 @@ int main(int argc, char** argv) {
     // The program ends when the main window has closed for good, whatever
     // other window is still open.
     app.setQuitOnLastWindowClosed(false);
+    // The style caches what it draws for the panels and menus under keys
+    // that change each time the host prompt is shown; with Qt's default of
+    // 10 MiB a long session's memory creeps up by that much. The program
+    // draws its terminal itself, so a small cache does.
+    QPixmapCache::setCacheLimit(1024);
     std::vector<std::string> args;
     const QStringList arguments = QCoreApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i)

@@ -33,7 +33,7 @@ constexpr int DesignTop = 107;
 TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, QWidget* parent)
     : QMainWindow(parent),
       Terminal(*this, WindowPicture, ScreenBitmapPicture, CursorPicture, ShownPicture),
-      Args(std::move(args)), Telnet(Queue) {
+      Args(std::move(args)), Telnet(Queue), SSH(Queue) {
     setWindowTitle(QString::fromUtf8(BaseCaptionText));
     setWindowIcon(AppIcon());
     QApplication::setWindowIcon(windowIcon());
@@ -56,7 +56,7 @@ TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, 
     CreateAboutPanel();
     CreateTerminalMouse();
     CreateTimers();
-    WireTelnet();
+    WireLinks();
 
     Telnet.Port = 23;
     Telnet.Terminal = std::string("QNX");
@@ -78,10 +78,16 @@ TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, 
 }
 
 TMainWindow::~TMainWindow() {
-    Telnet.OnConnected = nullptr;
-    Telnet.OnDisconnected = nullptr;
-    Telnet.OnDataAvailable = nullptr;
-    Telnet.Disconnect();
+    ++QuestionRun;
+    SSH.OnQuestion = nullptr;
+    for (TIdConnection* link : Links()) {
+        link->OnConnected = nullptr;
+        link->OnConnectFailed = nullptr;
+        link->OnDisconnected = nullptr;
+        link->OnDataAvailable = nullptr;
+        link->Disconnect();
+    }
+    SetHourglass(false);
     CloseFiles();
 }
 
@@ -93,13 +99,14 @@ int TMainWindow::ClientHeight() const {
 }
 
 void TMainWindow::SetClientSize(int width, int height) {
-    // The menu bar's share of the window is known only once the layout has
-    // placed it, also before the window is first shown.
-    if (layout() != nullptr)
-        layout()->activate();
-    const QSize frame = size() - View->size();
+    // The window is the client area under the menu bar. The menu bar's
+    // height comes from the width asked for, not from the sizes the widgets
+    // have now: while the window server still applies an earlier resize they
+    // lag behind, and a frame worked out from them would shrink the window a
+    // cell at every resize event, down to nothing.
+    const int menu = menuBar()->isHidden() ? 0 : menuBar()->heightForWidth(width);
     View->resize(width, height);
-    resize(width + frame.width(), height + frame.height());
+    resize(width, height + std::max(menu, 0));
 }
 
 void TMainWindow::MessageBeep(unsigned) {
@@ -165,10 +172,15 @@ bool TMainWindow::StartUp() {
     if (ShellState.StartHidden == 1)
         HideTimer->start();
     Terminal.TerminalType = static_cast<std::uint8_t>(Options.TerminalType);
+    // SSH's PTY gets the name in small letters, as a telnet server makes
+    // TERM of it.
     Telnet.Terminal = Options.TerminalName;
+    SSH.Terminal = Options.TerminalName;
 
     const TIniFile ini = Settings();
     Terminal.History.SetCapacity(ReadScrollbackSetting(ini, TScrollback::DefaultRows));
+    Telnet.KeepAliveIdle = ReadKeepAliveSetting(ini);
+    SSH.KeepAliveIdle = Telnet.KeepAliveIdle;
     const TWindowGeometry g = ReadWindowSettings(Options, ini, DesignLeft, DesignTop, FontSize);
     move(g.Left, g.Top);
     FontSize = g.FontSize;
@@ -207,7 +219,7 @@ bool TMainWindow::StartUp() {
     }
     if (ShellState.ScriptMode == 1) {
         if (ShellState.QuietMode == 1) {
-            WriteLogError(Terminal.LogFile, ScriptNoHostLogText);
+            LogError(ScriptNoHostLogText);
             QuitTimer->start();
         } else {
             ShowMessageBox(this, "Невозможно запустить сценарий на выполнение.\nНе указан "
@@ -216,14 +228,19 @@ bool TMainWindow::StartUp() {
         }
         return true;
     }
-    if (ShellState.HostKnown == 1)
-        ConnectToHost();
-    else
+    // The login goes 500 ms after the connect has ended.
+    const auto afterConnect = [this](int) {
+        if (ShellState.StartHidden == 1)
+            HideTimer->start();
+        if (ShellState.LoginKnown == 1)
+            Timer2->start();
+    };
+    if (ShellState.HostKnown == 1) {
+        ConnectToHost(afterConnect);
+    } else {
         ShowHostPrompt(false);
-    if (ShellState.StartHidden == 1)
-        HideTimer->start();
-    if (ShellState.LoginKnown == 1)
-        Timer2->start();
+        afterConnect(0);
+    }
     return true;
 }
 
@@ -233,12 +250,12 @@ void TMainWindow::FormResize() {
     InResize = true;
     Terminal.UpdateCellMetrics();
     InResize = false;
-    Telnet.Rows = Terminal.ScreenRows;
-    Telnet.Columns = Terminal.ScreenCols;
-    if (Telnet.IsConnected()) {
+    Link().Rows = Terminal.ScreenRows;
+    Link().Columns = Terminal.ScreenCols;
+    if (Link().IsConnected()) {
         try {
-            Telnet.Handle_WS();
-        } catch (const std::exception&) {
+            Link().Handle_WS();
+        } catch (const EIdConnClosedGracefully&) {
             // The connection is going; its end is reported by the engine.
         }
     }
@@ -268,9 +285,29 @@ void TMainWindow::SaveSettings() {
     SettingsFailureReported = true;
     const std::string text = SettingsNotSavedText(FieldText(ShellState.SettingsPath));
     if (Terminal.LogEnabled == 1 && Terminal.LogFile != nullptr)
-        WriteLogError(Terminal.LogFile, text);
+        LogError(text);
     else
         ShowMessageBox(this, text);
+}
+
+void TMainWindow::LogError(std::string_view text) {
+    if (!WriteLogError(Terminal.LogFile, text))
+        ReportLogNotWritten();
+}
+
+void TMainWindow::ReportLogNotWritten() {
+    Terminal.LogWriteFailed = false;
+    if (LogFailureReported)
+        return;
+    LogFailureReported = true;
+    const std::string text = LogNotWrittenText(FieldText(ShellState.LogPath));
+    // The log cannot carry it; in quiet mode there is no box either.
+    if (ShellState.QuietMode == 1) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return;
+    }
+    // From the event loop, not from inside the handler of a received block.
+    QTimer::singleShot(0, this, [this, text] { ShowMessageBox(this, text); });
 }
 
 void TMainWindow::HideTimerTimer() {
@@ -293,6 +330,8 @@ void TMainWindow::CreateTimers() {
     Timer1 = make(1000, &TMainWindow::Timer1Timer);
     BatchTimer = make(1000, &TMainWindow::BatchTimerTimer);
     Timer2 = make(500, &TMainWindow::Timer2Timer);
+    ScriptTimer = make(0, &TMainWindow::ScriptTimerTimer);
+    PasteTimer = make(0, &TMainWindow::PasteTimerTimer);
 }
 
 bool TMainWindow::event(QEvent* event) {
@@ -328,7 +367,15 @@ void TMainWindow::ReleaseHelpForm() {
 
 void TMainWindow::CloseFiles() {
     if (Terminal.LogEnabled == 1 && Terminal.LogFile != nullptr) {
-        std::fclose(Terminal.LogFile);
+        // What stayed in the stream's buffer is written now.
+        if (std::fclose(Terminal.LogFile) != 0 && !LogFailureReported) {
+            LogFailureReported = true;
+            const std::string text = LogNotWrittenText(FieldText(ShellState.LogPath));
+            if (ShellState.QuietMode == 1)
+                std::fprintf(stderr, "%s\n", text.c_str());
+            else
+                ShowMessageBox(this, text);
+        }
         Terminal.LogFile = nullptr;
     }
     ScriptFile.Close();

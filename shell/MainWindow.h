@@ -1,8 +1,8 @@
 #pragma once
 // The main window carries the program: it owns the terminal and its pictures,
-// the telnet engine, the timers, the menu, the host prompt and about panels and
-// the key maps, and its handlers run start-up, the connection's life and the
-// quit procedure.
+// the telnet and SSH connections, the timers, the menu, the host prompt and
+// about panels and the key maps, and its handlers run start-up, the
+// connection's life and the quit procedure.
 
 #include "platform/MainThreadQueue.h"
 #include "platform/QtSurface.h"
@@ -11,10 +11,13 @@
 #include "shell/core/CommandLine.h"
 #include "shell/core/IniFile.h"
 #include "shell/core/ShellState.h"
+#include "ssh/IdSSHClient.h"
 #include "telnet/IdTelnet.h"
 #include "terminal/Terminal.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <array>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -22,6 +25,7 @@
 #include <vector>
 
 class QAction;
+class QDialog;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -62,9 +66,29 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     // run (in the log when logging is on, else in a box), and the program goes
     // on.
     void SaveSettings();
+    // An error line in the log (quiet mode).
+    void LogError(std::string_view text);
+    // The first failed write to the log, once a run: in a box, or in quiet
+    // mode, where the log cannot carry it, on standard error. The session
+    // goes on and later writes are still tried.
+    void ReportLogNotWritten();
 
-    // Connection lifecycle.
-    int ConnectToHost();
+    // Connection lifecycle. Connecting never waits on the network: the
+    // attempt runs on the connection's thread and ends in ConnectSucceeded
+    // or TelnetConnectFailed, which call done with ConnectToHost's result:
+    // 1 connected (or already), 0 failed in script or quiet mode, -1 failed
+    // and the prompt was taken down. An abandoned attempt calls nothing.
+    using TConnectDone = std::function<void(int result)>;
+    void ConnectToHost(TConnectDone done = {}, bool fromPrompt = false);
+    // Abandons the attempt under way (Esc, the close box, "Выход"); with
+    // backToPrompt an attempt started from the prompt shows it again.
+    // true: one was under way.
+    bool AbandonConnect(bool backToPrompt);
+    bool Connecting() const { return Attempt != TAttempt::None; }
+    // The connection the shell talks to: SSH for an ssh:// address, else
+    // telnet. It changes only when an attempt starts.
+    TIdConnection& Link() { return *Current; }
+    bool OverSSH() const { return Current == &SSH; }
     void SendLogin();
     void ConnClick();
     void HostButtonClick();
@@ -75,6 +99,10 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     void DisConnClick();
     void QuitClick();
     void TelnetConnected();
+    void TelnetConnectFailed(const TIdConnectFailure& failure);
+    // A question of the SSH connection: a dialog over the terminal, opened
+    // from the event loop; the answer goes back when it is given.
+    void SSHQuestion(const TIdSSHQuestion& question);
     void TelnetDisconnected();
     void TelnetDataAvailable(const std::string& block);
     void QuitTimerTimer();
@@ -82,6 +110,9 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     void Timer1Timer();
     void Timer2Timer();
     void BatchTimerTimer();
+    // The login script's waits, one timer each, measured from the moment
+    // what came before has left.
+    void ScriptTimerTimer();
 
     // Menus and panels.
     void N1Click();
@@ -110,6 +141,10 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     void PasteText(const QString& text);
     void PasteClipboard();
     void PastePrimary();
+    // Drops what a paste has not yet sent; the write under way finishes.
+    void StopPaste();
+    // Shows how far a paste has got in the caption while it lasts.
+    void PasteTimerTimer();
     // Connected, and neither the host prompt nor the help window is shown.
     bool PasteAllowed() const;
     // The view moves rows further back into the history (negative: towards
@@ -153,9 +188,11 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     TKeyMap ActiveKeyMap = TKeyMap::None;
     TScriptFile ScriptFile;
 
-    // The telnet engine; its events run on this window's thread.
+    // The connections; their events run on this window's thread, and both
+    // feed the same road (TelnetDataAvailable, the log, the dispatcher).
     TQtMainThreadQueue Queue;
     TIdTelnet Telnet;
+    TIdSSHClient SSH;
 
     // Components.
     QTimer* QuitTimer = nullptr;
@@ -163,6 +200,8 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     QTimer* Timer1 = nullptr;
     QTimer* BatchTimer = nullptr;
     QTimer* Timer2 = nullptr;
+    QTimer* ScriptTimer = nullptr;
+    QTimer* PasteTimer = nullptr;
     QMenu* ConnectMenu = nullptr;
     QMenu* HelpMenu = nullptr;
     QAction* Conn = nullptr;
@@ -185,10 +224,11 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     QMenu* TerminalMenu = nullptr; // "Копировать", "Вставить"
     QAction* CopyItem = nullptr;
     QAction* PasteItem = nullptr;
+    QAction* StopPasteItem = nullptr; // "Остановить вставку"
 
-    // Called with the length of every fixed wait of the login script just
-    // before it is slept, so the waits can be watched; they stay real.
-    std::function<void(int ms)> OnSleep;
+    // Called with the length of every fixed wait of the login script as it
+    // begins, so the waits can be watched; they stay real.
+    std::function<void(int ms)> OnScriptWait;
 
     // Runs start-up the first time the window is shown, once the window is
     // on the screen.
@@ -211,26 +251,59 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     void CreateAboutPanel();
     void CreateTimers();
     void CreateTerminalMouse();
-    void WireTelnet();
+    void WireLinks();
+    std::array<TIdConnection*, 2> Links() { return {&Telnet, &SSH}; }
+    // Makes the connection for ShellState.Host the one in use and gives it
+    // the address, the grid and, for SSH, the login and quiet mode.
+    TIdConnection& ChooseLink();
     bool StartUp(); // false: start-up stopped at an error
     void StartUpError(const std::string& text);
     void ShowHostPrompt(bool withLastHost);
     void SetPromptControlsVisible(bool visible);
     void ShowWaitText();
-    int ScriptConnection();
+    void SetHourglass(bool on);
+    void ConnectSucceeded();
+    // Closes the question's dialog, if one is open, without answering it.
+    void CloseSSHQuestion();
+    void ConnectedToHost();
+    void FinishAttempt(int result);
+    void ScriptConnection();
+    void ScriptConnect();
     void ScriptFailure(std::string_view text);
+    void ScriptWaitThen(int ms, std::function<void()> next);
+    void ScriptNextLine();
+    void StopScript();
     void Caption(const std::string& text);
     TWindowGeometry CurrentGeometry() const;
     // The settings file to read (see SettingsReadPath); saves go to
     // ShellState.SettingsPath.
     TIniFile Settings() const;
     void CloseFiles();
-    void Sleep(int ms);
     void ReleaseHelpForm();
     std::unique_ptr<THelpForm> HelpFormOwner;
     bool Shown = false;
     bool InResize = false;
+    bool Hourglass = false;
+
+    // The attempt under way and what follows it.
+    enum class TAttempt { None, Interactive, Script };
+    TAttempt Attempt = TAttempt::None;
+    TConnectDone AttemptDone;
+    bool AttemptFromPrompt = false;
+    std::string CaptionBefore; // restored when an attempt is abandoned
+    TIdConnection* Current = &Telnet;
+
+    // The SSH question being asked; an answer to an older one is dropped.
+    QPointer<QDialog> QuestionDialog;
+    unsigned QuestionRun = 0;
+
+    // The login script as it is sent.
+    std::function<void()> ScriptNext;
+    bool ScriptWaitingForSent = false;
+    bool ScriptShutDown = false;
+    unsigned ScriptRun = 0; // a stopped script's markers are ignored
     bool SettingsFailureReported = false;
+    bool LogFailureReported = false;
 };
 
 } // namespace lemnar

@@ -37,6 +37,15 @@ namespace {
 constexpr int WheelNotch = 120;
 
 // "Вставить 6 строк ?", the number's form as Russian takes it.
+// A paste still under way after this long shows its progress in the
+// caption, renewed this often.
+constexpr int PasteProgressAfterMs = 1000;
+constexpr int PasteProgressEveryMs = 250;
+
+std::string PasteProgressCaption(const std::string& status, int percent) {
+    return status + "  Вставка: " + std::to_string(percent) + "%";
+}
+
 std::string PasteQuestion(int lines) {
     const int lastTwo = lines % 100;
     const int last = lines % 10;
@@ -247,8 +256,10 @@ void TMainWindow::CreateTerminalMouse() {
     TerminalMenu->setObjectName(QStringLiteral("TerminalMenu"));
     CopyItem = TerminalMenu->addAction(QStringLiteral("Копировать"));
     PasteItem = TerminalMenu->addAction(QStringLiteral("Вставить"));
+    StopPasteItem = TerminalMenu->addAction(QStringLiteral("Остановить вставку"));
     connect(CopyItem, &QAction::triggered, this, [this] { CopySelection(); });
     connect(PasteItem, &QAction::triggered, this, [this] { PasteClipboard(); });
+    connect(StopPasteItem, &QAction::triggered, this, [this] { StopPaste(); });
 
     View->installEventFilter(new TTerminalMouse(*this));
 }
@@ -276,7 +287,38 @@ void TMainWindow::PasteText(const QString& text) {
             return;
     }
     ViewLive();
-    Telnet.SendText(pasted.Bytes);
+    try {
+        Link().SendText(pasted.Bytes);
+    } catch (const EIdConnClosedGracefully&) {
+        return; // the connection is going; its end is reported by the engine
+    }
+    if (!PasteTimer->isActive()) {
+        PasteTimer->setInterval(PasteProgressAfterMs);
+        PasteTimer->start();
+    }
+}
+
+void TMainWindow::PasteTimerTimer() {
+    PasteTimer->stop();
+    const TIdSendQueue::TProgress progress = Link().TextProgress();
+    if (!progress.Active() || Connected != 1) {
+        Caption(ShellState.StatusCaption);
+        return;
+    }
+    const auto percent = static_cast<int>(100.0 * static_cast<double>(progress.Sent) /
+                                          static_cast<double>(progress.Total));
+    Caption(PasteProgressCaption(ShellState.StatusCaption, percent));
+    PasteTimer->setInterval(PasteProgressEveryMs);
+    PasteTimer->start();
+}
+
+void TMainWindow::StopPaste() {
+    Link().StopText();
+    if (PasteTimer->isActive() || windowTitle().toStdString() != ShellState.StatusCaption) {
+        PasteTimer->stop();
+        if (Connected == 1)
+            Caption(ShellState.StatusCaption);
+    }
 }
 
 void TMainWindow::PasteClipboard() {
@@ -319,6 +361,7 @@ void TMainWindow::UpdateHistoryBar() {
 void TMainWindow::ShowTerminalMenu(const QPoint& globalPos) {
     CopyItem->setEnabled(Terminal.Renderer.Selection() != nullptr);
     PasteItem->setEnabled(PasteAllowed() && !ClipboardText().isEmpty());
+    StopPasteItem->setEnabled(Connected == 1 && Link().TextProgress().Active());
     TerminalMenu->popup(globalPos);
 }
 

@@ -109,19 +109,33 @@ void ReadLateSettings(TShellState& state, const TStartOptions& options, bool log
     }
 }
 
-int ReadScrollbackSetting(const TIniFile& ini, int def) {
-    const std::string value = ini.ReadString(SettingsSection, "Scrollback", "");
+namespace {
+
+// A key that holds a plain number (digits only), at most most; def for
+// anything else, so a typing error never turns a feature off.
+int ReadBoundedSetting(const TIniFile& ini, const char* key, int def, int most) {
+    const std::string value = ini.ReadString(SettingsSection, key, "");
     // from_chars would take a sign.
     if (value.empty() || value[0] < '0' || value[0] > '9')
         return def;
-    int rows = 0;
+    int number = 0;
     const char* end = value.data() + value.size();
-    const auto [stop, error] = std::from_chars(value.data(), end, rows);
+    const auto [stop, error] = std::from_chars(value.data(), end, number);
     if (error == std::errc::result_out_of_range)
-        return MaxScrollbackRows;
+        return most;
     if (error != std::errc() || stop != end)
         return def;
-    return std::min(rows, MaxScrollbackRows);
+    return std::min(number, most);
+}
+
+} // namespace
+
+int ReadScrollbackSetting(const TIniFile& ini, int def) {
+    return ReadBoundedSetting(ini, "Scrollback", def, MaxScrollbackRows);
+}
+
+int ReadKeepAliveSetting(const TIniFile& ini) {
+    return ReadBoundedSetting(ini, "KeepAlive", DefaultKeepAliveSeconds, MaxKeepAliveSeconds);
 }
 
 void RestoreSettingsFields(TShellState& state, const TIniFile& ini) {

@@ -45,6 +45,16 @@ constexpr int MaxScrollbackRows = 100000;
 // never writes the key: a line the user wrote stays as it is.
 int ReadScrollbackSetting(const TIniFile& ini, int def);
 
+// The most idle seconds the key KeepAlive may ask for, the system's own
+// bound for the first keep-alive probe.
+constexpr int MaxKeepAliveSeconds = 32767;
+constexpr int DefaultKeepAliveSeconds = 60;
+
+// The key KeepAlive, read at start-up: idle seconds before the connection
+// is probed for a server that has vanished, 0 for no probing; read as
+// Scrollback is, within MaxKeepAliveSeconds, and never written.
+int ReadKeepAliveSetting(const TIniFile& ini);
+
 // Script mode puts the script's login into Login and empties fields at the
 // end; before a save, Login, Host and SaveDir are restored from the file so
 // that it keeps its own values.

@@ -11,7 +11,8 @@
 namespace lemnar {
 
 constexpr std::size_t PathFieldSize = 260; // 259 characters and the NUL
-constexpr std::size_t HostFieldSize = 128;
+// 255 characters: "ssh://user@host:port" with a full-length domain name.
+constexpr std::size_t HostFieldSize = 256;
 constexpr std::size_t LoginFieldSize = 20;
 constexpr std::size_t PasswordFieldSize = 128;
 

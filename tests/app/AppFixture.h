@@ -39,6 +39,18 @@ inline void Pump(int ms) {
     WaitUntil([] { return false; }, ms);
 }
 
+// Some row of the grid holds text.
+inline bool ScreenHas(const TTerminal& terminal, const std::string& text) {
+    for (int row = 0; row < terminal.ScreenRows; ++row) {
+        std::string bytes;
+        for (int col = 0; col < terminal.ScreenCols; ++col)
+            bytes += static_cast<char>(terminal.ScreenCells[row][col].Ch);
+        if (bytes.find(text) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 struct TBox {
     std::string Text;
     TMessageKind Kind;
@@ -70,12 +82,41 @@ class TAppTest : public ::testing::Test {
         SetMessageBoxHook(nullptr);
     }
 
-    // Builds the window with args and shows it, which runs start-up. The
-    // program's directory is Dir unless programDir names another.
+    // Builds the window with args and shows it, which runs start-up, and
+    // waits until a connect that start-up began has ended. The program's
+    // directory is Dir unless programDir names another.
     void Start(std::vector<std::string> args, const std::filesystem::path& programDir = {}) {
         Window = std::make_unique<TMainWindow>(
             std::move(args), (programDir.empty() ? Dir.Path() : programDir).string());
+        CountDelivered();
         Window->show();
+        WaitAttempt();
+    }
+
+    // Counts the received bytes the window is handed over either
+    // connection, in Delivered, and the connections it is told of, in
+    // Connections.
+    void CountDelivered() {
+        Delivered = 0;
+        Connections = 0;
+        for (TIdConnection* link :
+             std::initializer_list<TIdConnection*>{&Window->Telnet, &Window->SSH}) {
+            const auto handler = link->OnDataAvailable;
+            link->OnDataAvailable = [this, handler](std::string block) {
+                Delivered += block.size();
+                handler(std::move(block));
+            };
+            const auto connected = link->OnConnected;
+            link->OnConnected = [this, connected](TIdConnection& sender) {
+                ++Connections;
+                connected(sender);
+            };
+        }
+    }
+
+    // Waits until the connect under way, if any, has ended.
+    bool WaitAttempt(int timeoutMs = 5000) {
+        return WaitUntil([this] { return !Window->Connecting(); }, timeoutMs);
     }
 
     bool WaitClosed(int timeoutMs = 5000) {
@@ -100,8 +141,10 @@ class TAppTest : public ::testing::Test {
 
     TTempDir Dir;
     std::vector<TBox> Boxes;
-    std::deque<int> Answers; // answers to Yes/No questions, in order; then No
-    int BoxLoopMs = 0;       // how long each box runs its event loop; 0: none
+    std::deque<int> Answers;   // answers to Yes/No questions, in order; then No
+    int BoxLoopMs = 0;         // how long each box runs its event loop; 0: none
+    std::size_t Delivered = 0; // received bytes handed to the window since Start
+    int Connections = 0;       // connections the window was told of since Start
     std::unique_ptr<TMainWindow> Window;
 };
 

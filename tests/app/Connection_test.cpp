@@ -3,18 +3,25 @@
 // Disconnect command and the quit procedure.
 
 #include "app/AppFixture.h"
+#include "support/FaultProxy.h"
 #include "support/ScriptedServer.h"
+#include "support/StreamPeer.h"
 
 #include "shell/core/IniFile.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace lemnar::test {
 namespace {
@@ -28,10 +35,12 @@ std::string ConnectFailed(const std::string& host) {
     return "Удалённый сервер " + host + " не отвечает. Проверьте правильность адреса";
 }
 
-// Connects through the host prompt, as Enter in the input does.
+// Connects through the host prompt, as Enter in the input does, and waits
+// until the attempt has ended.
 void ConnectFromPrompt(TMainWindow& window, const std::string& host) {
     window.HostEdit->setText(QString::fromStdString(host));
     window.HostButtonClick();
+    WaitUntil([&] { return !window.Connecting(); });
 }
 
 TEST_F(TConnectionTest, PromptConnectsAndTheEngineReportsTheGrid) {
@@ -77,6 +86,78 @@ TEST_F(TConnectionTest, WaitTextNamesTheHostWhileConnecting) {
     EXPECT_EQ(waitText, "      Подождите...\n  Подключение к узлу\n     " + server.HostPort());
     EXPECT_TRUE(waitVisible);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A host that never answers: the attempt leaves the window free at once with
+// the wait text up, keys typed meanwhile go nowhere, now or later, and Esc
+// returns to the prompt it started from.
+TEST_F(TConnectionTest, UnansweredConnectLeavesTheWindowFreeAndEscReturnsToThePrompt) {
+    TBlackHole hole;
+    TScriptedServer server(OwnThread);
+    Start({});
+    Window->HostEdit->setText(QString::fromStdString(hole.HostPort()));
+    QElapsedTimer clock;
+    clock.start();
+    Window->HostButtonClick();
+    EXPECT_LT(clock.elapsed(), 100);
+    bool ticked = false;
+    QTimer::singleShot(10, Window.get(), [&] { ticked = true; });
+    EXPECT_TRUE(WaitUntil([&] { return ticked; }, 100)) << "the event loop does not run";
+    EXPECT_TRUE(Window->Connecting());
+    EXPECT_TRUE(Window->WaitText->isVisible());
+    EXPECT_FALSE(Window->WaitText->grab().isNull());
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    EXPECT_EQ(Caption(), Base + "  Подключение к " + hole.HostPort() + "...");
+
+    QTest::keyClicks(Window->View, "typed");
+    QTest::keyClick(Window->View, Qt::Key_Escape);
+    EXPECT_FALSE(Window->Connecting());
+    EXPECT_TRUE(Window->HostEdit->isVisible());
+    EXPECT_EQ(Window->HostEdit->text().toStdString(), hole.HostPort());
+    EXPECT_FALSE(Window->WaitText->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(Caption(), Base);
+    EXPECT_TRUE(Boxes.empty());
+
+    ConnectFromPrompt(*Window, server.HostPort());
+    ASSERT_EQ(Window->Connected, 1);
+    Pump(100);
+    EXPECT_EQ(server.ReceivedText().find("typed"), std::string::npos);
+}
+
+// Started against a host that never answers, the close box and "Выход" end
+// the program within a second; Esc leaves it idle.
+TEST_F(TConnectionTest, UnansweredConnectEndsOnTheCloseBoxOrExitAtOnce) {
+    TBlackHole hole;
+    enum class TWay { CloseBox, Exit, Esc };
+    for (TWay way : {TWay::CloseBox, TWay::Exit, TWay::Esc}) {
+        SCOPED_TRACE(static_cast<int>(way));
+        Window = std::make_unique<TMainWindow>(std::vector<std::string>{"h", hole.HostPort()},
+                                               Dir.Path().string());
+        Window->show();
+        ASSERT_TRUE(Window->Connecting());
+        QElapsedTimer clock;
+        clock.start();
+        if (way == TWay::CloseBox)
+            Window->close();
+        else if (way == TWay::Exit)
+            Window->Quit->trigger();
+        else
+            QTest::keyClick(Window->View, Qt::Key_Escape);
+        if (way == TWay::Esc) {
+            Pump(50);
+            EXPECT_FALSE(Window->Connecting());
+            EXPECT_FALSE(Window->Panel->isVisible());
+            EXPECT_FALSE(Window->Closed);
+            EXPECT_TRUE(Window->Conn->isEnabled());
+        } else {
+            EXPECT_TRUE(WaitClosed(1000));
+            EXPECT_LT(clock.elapsed(), 1000);
+        }
+        EXPECT_TRUE(Boxes.empty());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
 }
 
 TEST_F(TConnectionTest, KnownLoginIsSentAfterStartUp) {
@@ -178,6 +259,67 @@ TEST_F(TConnectionTest, PeerCloseSavesTheSettingsAndQuitsWithExitOnDisconnect) {
     EXPECT_EQ(read("Password"), "<none>");
     // The block, then the empty block that follows the peer's close.
     EXPECT_EQ(ReadFile(log), "--3 chars recvd: a\r\nb\r\n--0 chars recvd: \r\n");
+}
+
+// Standard error goes to a file while it lives.
+class TCapturedStderr {
+  public:
+    explicit TCapturedStderr(const std::filesystem::path& path) {
+        std::fflush(stderr);
+        Saved = ::dup(2);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        ::dup2(fd, 2);
+        ::close(fd);
+    }
+    ~TCapturedStderr() {
+        std::fflush(stderr);
+        ::dup2(Saved, 2);
+        ::close(Saved);
+    }
+    TCapturedStderr(const TCapturedStderr&) = delete;
+    TCapturedStderr& operator=(const TCapturedStderr&) = delete;
+
+  private:
+    int Saved;
+};
+
+// A log that cannot be written: the first failed write is reported once, in
+// a box or, in quiet mode, on standard error, and the session runs to its
+// end as before.
+TEST_F(TConnectionTest, UnwritableLogIsReportedOnceAndTheSessionGoesOn) {
+    std::string lines;
+    for (int i = 0; i < 20000; ++i)
+        lines += "line " + std::to_string(i) + "\r\n";
+    const std::string text = "Не удалось записать в лог /dev/full";
+    for (bool quiet : {false, true}) {
+        SCOPED_TRACE(quiet);
+        Boxes.clear();
+        TStreamPeer peer({lines});
+        const auto errors = Dir / "stderr.txt";
+        {
+            TCapturedStderr captured(errors);
+            std::vector<std::string> args = {"P", "/dev/full", "h", peer.HostPort()};
+            if (quiet)
+                args.insert(args.begin(), {"S", "E"});
+            Start(args);
+            ASSERT_EQ(Window->Connected, 1);
+            ASSERT_TRUE(WaitUntil([&] { return Delivered == lines.size(); }, 30000));
+            EXPECT_TRUE(ScreenHas(Window->Terminal, "line 19999"));
+            peer.Close();
+            if (!quiet) {
+                ASSERT_TRUE(WaitUntil([&] { return Window->Connected == 0; }));
+                Window->QuitClick();
+            }
+            ASSERT_TRUE(WaitClosed());
+        }
+        const std::string written = ReadFile(errors);
+        std::size_t reports = 0;
+        for (std::size_t at = written.find(text); at != std::string::npos;
+             at = written.find(text, at + 1))
+            ++reports;
+        EXPECT_EQ(reports, quiet ? 1u : 0u) << written;
+        EXPECT_EQ(BoxTexts(), quiet ? std::vector<std::string>{} : std::vector<std::string>{text});
+    }
 }
 
 TEST_F(TConnectionTest, PeerCloseWithoutExitOnDisconnectStays) {
@@ -336,6 +478,7 @@ TEST_F(TConnectionTest, PromptKeysWorkWhereverTheFocusIs) {
         QTest::keyClick(QApplication::focusWidget() != nullptr ? QApplication::focusWidget()
                                                                : focus,
                         Qt::Key_Enter, Qt::KeypadModifier);
+        WaitAttempt();
         EXPECT_EQ(BoxTexts(), std::vector<std::string>{ConnectFailed(host)});
         EXPECT_FALSE(Window->Panel->isVisible());
     }

@@ -5,6 +5,7 @@
 
 #include "e2e/DemoServerProcess.h"
 #include "shell/TempDir.h"
+#include "support/FaultProxy.h"
 #include "support/Pixels.h"
 #include "terminal/Terminal.h"
 
@@ -274,6 +275,68 @@ TEST_F(XvfbWindowTest, HiddenStartShowsOnlyTheFailureBox) {
     EXPECT_TRUE(VisibleWindows(Xdotool, "^Lemnar v", Env).isEmpty()) << "after the box";
     EXPECT_EQ(lemnar.state(), QProcess::Running);
 
+    Stop(lemnar);
+}
+
+// The window's size as the X server has it.
+QSize WindowSize(const QString& xdotool, const QString& window, const QProcessEnvironment& env) {
+    const TRun run = RunTool(xdotool, {"getwindowgeometry", "--shell", window}, env);
+    QSize size;
+    for (const QString& line : QString::fromStdString(run.Output).split('\n')) {
+        if (line.startsWith("WIDTH="))
+            size.setWidth(line.mid(6).toInt());
+        if (line.startsWith("HEIGHT="))
+            size.setHeight(line.mid(7).toInt());
+    }
+    return size;
+}
+
+// Connecting to a host that never answers, the window is painted at once
+// with the wait panel on it; a resize from outside is snapped to whole cells
+// and stays there.
+TEST_F(XvfbWindowTest, WaitPanelIsPaintedAndAResizeSnapsToWholeCells) {
+    TBlackHole hole;
+    TTempDir dir;
+    QProcess lemnar;
+    StartProgram(
+        lemnar, dir / "lemnar",
+        {"h", QString::fromStdString(hole.HostPort()), "X", "0", "Y", "0", "W", "640", "H", "400"});
+    ASSERT_TRUE(lemnar.waitForStarted(10000));
+    QStringList windows;
+    QElapsedTimer clock;
+    clock.start();
+    while (windows.isEmpty() && clock.elapsed() < 20000) {
+        QThread::msleep(200);
+        windows = VisibleWindows(Xdotool, "^Lemnar v", Env);
+    }
+    ASSERT_FALSE(windows.isEmpty()) << "no window within 20 s";
+
+    // The panel stands in the ordinary control colours on the black area.
+    int light = 0;
+    clock.restart();
+    const QString shot = QString::fromStdString((dir / "screen.png").string());
+    while (light < 1000 && clock.elapsed() < 3000) {
+        ASSERT_TRUE(RunTool(LEMNAR_SCREEN_GRAB, {shot}, Env).Ok);
+        const QImage screen = Rgb32(QImage(shot));
+        light = 0;
+        for (int y = 40; y < 380; ++y)
+            for (int x = 0; x < 640; ++x)
+                light += qGray(PixelAt(screen, x, y)) > 180 ? 1 : 0;
+    }
+    EXPECT_GE(light, 1000) << "the wait panel is not on the screen";
+
+    for (const QSize asked : {QSize(834, 471), QSize(443, 418), QSize(900, 700)}) {
+        RunTool(Xdotool,
+                {"windowsize", windows.first(), QString::number(asked.width()),
+                 QString::number(asked.height())},
+                Env);
+        QThread::msleep(700);
+        const QSize size = WindowSize(Xdotool, windows.first(), Env);
+        EXPECT_LE(size.width(), asked.width());
+        EXPECT_GT(size.width(), asked.width() - 16) << asked.width();
+        EXPECT_LE(size.height(), asked.height());
+        EXPECT_GT(size.height(), asked.height() - 30) << asked.height();
+    }
     Stop(lemnar);
 }
 

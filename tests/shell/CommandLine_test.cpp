@@ -179,7 +179,7 @@ TEST(CommandLineTest, LongValuesAreCutToTheirFields) {
     const std::string login(25, 'l');
     const TParsed p = Parse({"h", host, "L", login, "b", std::string(400, 's')});
     ASSERT_FALSE(p.Error);
-    EXPECT_EQ(FieldText(p.State.Host), host.substr(0, 127));
+    EXPECT_EQ(FieldText(p.State.Host), host.substr(0, 255));
     EXPECT_EQ(FieldText(p.State.Login), login.substr(0, 19));
     EXPECT_EQ(FieldText(p.State.ScriptPath), std::string(259, 's'));
     EXPECT_EQ(FieldText(p.State.Password), "");

@@ -4,6 +4,7 @@
 
 #include "shell/TempDir.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace lemnar {
@@ -157,7 +158,7 @@ TEST_F(SettingsTest, LongHostAndLoginFromTheFile) {
     WriteFile(Dir / "Lemnar.ini", "[Options]\nHost=" + std::string(500, 'h') + "\n");
     TShellState tooLong;
     ReadLateSettings(tooLong, Options, false, Ini);
-    EXPECT_EQ(FieldText(tooLong.Host), std::string(127, 'h'));
+    EXPECT_EQ(FieldText(tooLong.Host), std::string(255, 'h'));
 }
 
 TEST_F(SettingsTest, HelpBesideTheProgramUnlessGiven) {
@@ -307,27 +308,47 @@ TEST_F(SettingsTest, RestoreFieldsForScriptMode) {
     EXPECT_EQ(FieldText(State.SaveDir), std::string(255, 'd'));
 }
 
-// Scrollback: rows of history when the key holds a number of rows, the
-// default otherwise, never more than the bound; a save leaves the line alone.
-TEST_F(SettingsTest, ScrollbackFromTheFileWithinItsBound) {
-    EXPECT_EQ(ReadScrollbackSetting(Ini, 5000), 5000) << "no file";
-    const std::pair<std::string, int> cases[] = {
-        {"Scrollback=200", 200},       {"Scrollback = 0", 0},
-        {"scrollback=00120", 120},     {"Scrollback=100000", 100000},
-        {"Scrollback=100001", 100000}, {"Scrollback=" + std::string(40, '9'), 100000},
-        {"Scrollback=", 5000},         {"Scrollback=-1", 5000},
-        {"Scrollback=+7", 5000},       {"Scrollback=12 rows", 5000},
-        {"Scrollback=lots", 5000},     {"Other=1", 5000},
+// Scrollback (rows of history) and KeepAlive (idle seconds before probing):
+// the number when the key holds one, the default otherwise, never more than
+// the bound; a save leaves the line alone.
+TEST_F(SettingsTest, NumbersFromTheFileWithinTheirBounds) {
+    struct TKey {
+        std::string Name;
+        int Default;
+        int Most;
+        std::function<int()> Read;
     };
-    for (const auto& [line, rows] : cases) {
-        WriteFile(Dir / "Lemnar.ini", "[Options]\n" + line + "\n");
-        EXPECT_EQ(ReadScrollbackSetting(Ini, 5000), rows) << line;
+    const TKey keys[] = {
+        {"Scrollback", 5000, MaxScrollbackRows, [&] { return ReadScrollbackSetting(Ini, 5000); }},
+        {"KeepAlive", 60, 32767, [&] { return ReadKeepAliveSetting(Ini); }},
+    };
+    for (const TKey& key : keys) {
+        SCOPED_TRACE(key.Name);
+        EXPECT_EQ(key.Read(), key.Default) << "no file";
+        const std::pair<std::string, int> cases[] = {
+            {"=200", 200},
+            {" = 0", 0},
+            {"=00120", 120},
+            {"=" + std::to_string(key.Most), key.Most},
+            {"=" + std::to_string(key.Most + 1), key.Most},
+            {"=" + std::string(40, '9'), key.Most},
+            {"=", key.Default},
+            {"=-1", key.Default},
+            {"=+7", key.Default},
+            {"=12 rows", key.Default},
+            {"=lots", key.Default},
+        };
+        for (const auto& [value, number] : cases) {
+            WriteFile(Dir / "Lemnar.ini", "[Options]\n" + key.Name + value + "\n");
+            EXPECT_EQ(key.Read(), number) << value;
+        }
+        WriteFile(Dir / "Lemnar.ini", "[Options]\nOther=1\n" + key.Name + " = 250 \nHost=a\n");
+        ASSERT_TRUE(SaveSettings(State, Ini, false, {1, 2, 3, 4, 5}));
+        const std::string saved = ReadFile(Dir / "Lemnar.ini");
+        EXPECT_EQ(saved.rfind("[Options]\nOther=1\n" + key.Name + " = 250 \nHost=", 0), 0u)
+            << saved;
+        EXPECT_EQ(key.Read(), 250);
     }
-    WriteFile(Dir / "Lemnar.ini", "[Options]\nScrollback = 250 \nHost=a\n");
-    ASSERT_TRUE(SaveSettings(State, Ini, false, {1, 2, 3, 4, 5}));
-    const std::string saved = ReadFile(Dir / "Lemnar.ini");
-    EXPECT_EQ(saved.rfind("[Options]\nScrollback = 250 \nHost=", 0), 0u) << saved;
-    EXPECT_EQ(ReadScrollbackSetting(Ini, 5000), 250);
 }
 
 TEST_F(SettingsTest, GarbageSettingsFileDoesNotCrash) {
@@ -341,7 +362,7 @@ TEST_F(SettingsTest, GarbageSettingsFileDoesNotCrash) {
     EXPECT_EQ(window.Width, INT_MAX);
     EXPECT_FALSE(ReadLogSetting(State, Options, Ini));
     ReadLateSettings(State, Options, false, Ini);
-    EXPECT_EQ(FieldText(State.Host).size(), 127u);
+    EXPECT_EQ(FieldText(State.Host).size(), 255u);
     EXPECT_TRUE(SaveSettings(State, Ini, false, window));
 }
 

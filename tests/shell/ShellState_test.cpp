@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ShellStateTest, LongHostCutWithoutTouchingTheNextField) {
     TShellState state;
     EXPECT_FALSE(SetField(state.Host, std::string(1000, 'h')));
-    EXPECT_EQ(FieldText(state.Host), std::string(127, 'h'));
+    EXPECT_EQ(FieldText(state.Host), std::string(255, 'h'));
     EXPECT_EQ(FieldText(state.Login), "");
 }
 

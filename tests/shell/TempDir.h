@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 namespace lemnar::test {
 
@@ -15,8 +16,9 @@ class TTempDir {
   public:
     TTempDir() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name =
-            std::string("lemnar_shell_") + info->test_suite_name() + "_" + info->name();
+        // The process in the name: the same test may run in two builds at once.
+        std::string name = std::string("lemnar_shell_") + info->test_suite_name() + "_" +
+                           info->name() + "_" + std::to_string(::getpid());
         for (char& c : name) {
             if (c == '/') {
                 c = '_';
