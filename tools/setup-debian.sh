@@ -11,6 +11,7 @@ packages=(
     clang libclang-rt-dev clang-format
     xvfb xauth xdotool x11-utils
     inetutils-telnetd
+    libssh-dev openssh-server openssh-client stterm
     dpkg-dev file desktop-file-utils appstream man-db groff-base util-linux
 )
 
