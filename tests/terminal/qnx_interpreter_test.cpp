@@ -258,6 +258,19 @@ const TEscCase EscCases[] = {
          EXPECT_EQ(t.ClearFg, 14);
          EXPECT_EQ(t.ClearBg, 1);
      }},
+    // The row that scrolls in is never drawn (its strip is black), so only its
+    // cells tell which bright bits it took: the current ones, not the old row's.
+    {"ScrolledInRowDropsTheOldRowsBrightBits", "\x1b=8 \x1b<\x1b{x\x1b>\x1b}\n",
+     [](const TTerminal& t) {
+         EXPECT_EQ(t.ScreenCells[23][0].Fg, 15);
+         EXPECT_EQ(t.ScreenCells[24][0].Fg, 7);
+         EXPECT_EQ(t.ScreenCells[24][0].Bg, 0);
+     }},
+    {"ScrolledInRowTakesTheCurrentBrightBits", "\x1b=8 x\x1b<\x1b{\n",
+     [](const TTerminal& t) {
+         EXPECT_EQ(t.ScreenCells[24][0].Fg, 15);
+         EXPECT_EQ(t.ScreenCells[24][79].Bg, 8);
+     }},
     {"CommandModeOn", "\x1bG1~", [](const TTerminal& t) { EXPECT_EQ(t.CommandMode, 1); }},
     {"CommandSwitchWithAnotherArgument", "\x1bGx~",
      [](const TTerminal& t) { EXPECT_EQ(t.CommandMode, 0); }},
