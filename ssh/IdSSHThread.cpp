@@ -130,6 +130,10 @@ bool TIdSSHThread::Flush(TIdSSHSession& session) {
             Owner.QueueReached(Reached);
             if (!more)
                 return true;
+            // A resize asked for before these bytes were queued goes before
+            // them, as the window-size report does on telnet.
+            if (!SendResize(session))
+                return false;
         }
         const int sent = ssh_channel_write(session.Channel(), Writing.data() + Written,
                                            static_cast<std::uint32_t>(Writing.size() - Written));
@@ -140,6 +144,12 @@ bool TIdSSHThread::Flush(TIdSSHSession& session) {
             return true;
         Written += static_cast<std::size_t>(sent);
     }
+}
+
+bool TIdSSHThread::SendResize(TIdSSHSession& session) {
+    return !Owner.ResizeWanted.exchange(false) ||
+           ssh_channel_change_pty_size(session.Channel(), std::max(Owner.Columns.load(), 1),
+                                       std::max(Owner.Rows.load(), 1)) != SSH_ERROR;
 }
 
 bool TIdSSHThread::CanWrite(TIdSSHSession& session) {
@@ -189,13 +199,7 @@ void TIdSSHThread::Serve(TIdSSHSession& session) {
     const auto size = static_cast<std::uint32_t>(std::max(Owner.RecvBufferSize, 1));
     std::string buffer(size, '\0');
     while (!Owner.StopWanted()) {
-        if (!Flush(session)) {
-            PeerClosed();
-            return;
-        }
-        if (Owner.ResizeWanted.exchange(false) &&
-            ssh_channel_change_pty_size(channel, std::max(Owner.Columns.load(), 1),
-                                        std::max(Owner.Rows.load(), 1)) == SSH_ERROR) {
+        if (!SendResize(session) || !Flush(session)) {
             PeerClosed();
             return;
         }

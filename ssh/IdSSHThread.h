@@ -46,6 +46,9 @@ class TIdSSHThread : public TIdThread {
     // Writes what is queued as far as the channel takes it. false: the
     // session failed.
     bool Flush(TIdSSHSession& session);
+    // Sends the window-change a resize asked for, if one did; false: the
+    // session failed.
+    bool SendResize(TIdSSHSession& session);
     // Whether Flush would write something now.
     bool CanWrite(TIdSSHSession& session);
     // The peer has gone: the window thread is told, then gets one empty
