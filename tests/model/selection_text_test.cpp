@@ -32,7 +32,7 @@ TEST(SelectionText, RowsAcrossHistoryAndGridWithoutTrailingBlanks) {
     t.Feed(bytes);
     ASSERT_EQ(term.History.Count(), 6);
     const long long first = term.History.Dropped();
-    const long long live = term.Renderer.LiveTop();
+    const long long live = term.View.LiveTop();
 
     // From column 4 of history row 4 to column 6 of the grid's row 1: the
     // first row from its column, whole rows between, the last to its column.
@@ -54,7 +54,7 @@ TEST(SelectionText, CellsThatShowNothingAreBlanks) {
     TRecordedTerminal t;
     TTerminal& term = t.Terminal;
     t.Feed(At(0, 0) + Corner + At(1, 0) + "hidden");
-    const long long live = term.Renderer.LiveTop();
+    const long long live = term.View.LiveTop();
     EXPECT_EQ(SelectedRows(term, {live, 0, live + 1, 79}), (TRows{Corner, "hidden"}));
     // The command channel's switch-off blanks the pictures; the cells keep
     // their bytes, which the window no longer shows.
@@ -85,7 +85,7 @@ TEST(SelectionText, WordsAreLettersDigitsAndPathCharacters) {
     // "cat /usr/lib/x_1.so, Привет-мир user@host:23 (ok)"
     const std::string mir = "\xAC\xA8\xE0";
     t.Feed(At(3, 0) + "cat /usr/lib/x_1.so, " + Privet + "-" + mir + " user@host:23 (ok)");
-    const long long line = term.Renderer.LiveTop() + 3;
+    const long long line = term.View.LiveTop() + 3;
     struct TCase {
         int Col;
         int From;

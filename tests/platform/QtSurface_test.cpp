@@ -11,8 +11,6 @@
 namespace lemnar {
 namespace {
 
-constexpr TColor Black = Rgb(0, 0, 0);
-constexpr TColor White = Rgb(255, 255, 255);
 constexpr TColor Yellow = Rgb(255, 255, 0);
 constexpr TColor Red = Rgb(190, 0, 0);
 constexpr TColor Blue = Rgb(0, 0, 170);

@@ -44,8 +44,8 @@ std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool plain, 
     options.Rows = rows;
     auto term = std::make_unique<TOffscreenTerminal>(options);
     if (plain) {
-        UseReference(term->WindowPicture);
-        UseReference(term->BitmapPicture);
+        UseReference(term->Pictures.Window);
+        UseReference(term->Pictures.ScreenBitmap);
         term->Terminal.UsePlainPath(true);
     }
     return term;

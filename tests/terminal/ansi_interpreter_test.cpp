@@ -211,7 +211,8 @@ TEST(AnsiColourTest, BlueBackgroundThenEraseLeavesWholeScreenBlue) {
     const QImage& image = t->BitmapImage();
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            ASSERT_EQ(t->Terminal.ScreenBitmap().Pixel(x, y), Rgb(0, 0, 170)) << x << "," << y;
+            ASSERT_EQ(t->Terminal.Renderer.Look(TPicture::ScreenBitmap).Pixel(x, y), Rgb(0, 0, 170))
+                << x << "," << y;
     EXPECT_EQ(term.TextBg, 1);
     EXPECT_EQ(term.CursorRow, 0);
     EXPECT_EQ(term.CursorCol, 0);
@@ -280,8 +281,8 @@ TEST_P(AnsiCursorBarTest, ShownOnlyWhereTheSequenceShowsIt) {
     // The bar is the caret cell's bottom two pixel lines, inverted on the window only.
     const int x = term.CaretCol * term.CellWidth;
     const int y = (term.CaretRow + 1) * term.CellHeight - 1;
-    const TColor under = t->Terminal.ScreenBitmap().Pixel(x, y);
-    const TColor shown = t->Terminal.Window().Pixel(x, y);
+    const TColor under = t->Terminal.Renderer.Look(TPicture::ScreenBitmap).Pixel(x, y);
+    const TColor shown = t->Terminal.Renderer.Look(TPicture::Window).Pixel(x, y);
     EXPECT_EQ(shown, GetParam().Drawn ? (under ^ 0xFFFFFF) : under);
 }
 

@@ -57,7 +57,7 @@ inline std::set<TColor> CellPixels(TOffscreenTerminal& t, int row, int col) {
     TTerminal& term = t.Terminal;
     for (int y = row * term.CellHeight; y < (row + 1) * term.CellHeight; ++y)
         for (int x = col * term.CellWidth; x < (col + 1) * term.CellWidth; ++x)
-            colours.insert(term.ScreenBitmap().Pixel(x, y));
+            colours.insert(term.Renderer.Look(TPicture::ScreenBitmap).Pixel(x, y));
     return colours;
 }
 

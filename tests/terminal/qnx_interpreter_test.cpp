@@ -21,8 +21,6 @@ using namespace std::string_literals;
 using test::CountColor;
 using test::PixelAt;
 
-constexpr TColor White = Rgb(255, 255, 255);
-
 // ESC = addressing bytes for a 0-based row and column.
 std::string At(int row, int col) {
     return "\x1b="s + static_cast<char>(row + 32) + static_cast<char>(col + 32);

@@ -77,7 +77,8 @@ TEST(TtyControlTest, BsLeavesABlankWithTheCursorOnIt) {
     EXPECT_EQ(term.CursorDrawn, 1);
     const int x = 2 * term.CellWidth;
     const int y = term.CellHeight - 1;
-    EXPECT_EQ(term.Window().Pixel(x, y), term.ScreenBitmap().Pixel(x, y) ^ 0xFFFFFF)
+    EXPECT_EQ(term.Renderer.Look(TPicture::Window).Pixel(x, y),
+              term.Renderer.Look(TPicture::ScreenBitmap).Pixel(x, y) ^ 0xFFFFFF)
         << "bar on the blank";
 }
 
