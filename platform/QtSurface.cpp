@@ -41,6 +41,23 @@ bool ClipToPicture(int& x, int& y, int& w, int& h, int width, int height) {
     return true;
 }
 
+// The run of n glyph cells cellW pixels wide from column x, clipped to a
+// picture width pixels wide: calls paint(i, left, colFrom, colTo) for each
+// cell i that reaches into the picture, left to right, where left is the
+// cell's first column and [colFrom, colTo) are its own columns inside.
+template <typename PaintCell>
+void EachCellInside(int x, std::size_t n, int cellW, int width, PaintCell&& paint) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const long long cellX = x + static_cast<long long>(i) * cellW;
+        if (cellX >= width)
+            break;
+        if (cellX + cellW <= 0)
+            continue;
+        const int left = static_cast<int>(cellX);
+        paint(i, left, std::max(0, -left), std::min(cellW, width - left));
+    }
+}
+
 } // namespace
 
 TQtSurface::TQtSurface(int width, int height) {
@@ -111,29 +128,18 @@ void TQtSurface::TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n)
 void TQtSurface::TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size_t n) {
     TGlyphCache& glyphs = Glyphs();
     const int cellW = glyphs.Metrics().AveCharWidth;
-    const int cellH = glyphs.Metrics().Height;
     const bool opaque = BrushFill == TBrushStyle::Solid;
     const QRgb ink = ToRgb(FontRgb);
     const QRgb paper = ToRgb(BrushRgb);
+    // The cells' rows inside the picture.
     const int rowFrom = std::max(0, -y);
-    const int rowTo = std::min(cellH, Height() - y);
-    if (rowTo <= rowFrom)
-        return;
-    const int rows = rowTo - rowFrom;
-    for (std::size_t i = 0; i < n; ++i) {
-        const long long cellX = x + static_cast<long long>(i) * cellW;
-        if (cellX >= Width())
-            break;
-        if (cellX + cellW <= 0)
-            continue;
-        const int left = static_cast<int>(cellX);
-        const int colFrom = std::max(0, -left);
-        const int colTo = std::min(cellW, Width() - left);
+    const int rows = std::min(glyphs.Metrics().Height, Height() - y) - rowFrom;
+    EachCellInside(x, n, cellW, Width(), [&](std::size_t i, int left, int colFrom, int colTo) {
         const std::uint32_t* bits = glyphs.WideMask(bytes[i]) + rowFrom * cellW;
         QRgb* dst = Store.Row(y + rowFrom) + left;
         if (cellW == 8 && colFrom == 0 && colTo == 8) {
             pixelrows::Glyph8(dst, Store.Width(), bits, rows, ink, paper, opaque);
-            continue;
+            return;
         }
         for (int row = 0; row < rows; ++row, dst += Store.Width(), bits += cellW) {
             if (opaque) {
@@ -144,7 +150,7 @@ void TQtSurface::TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size
                     dst[col] = (bits[col] & ink) | (~bits[col] & dst[col]);
             }
         }
-    }
+    });
 }
 
 void TQtSurface::TextOutReference(int x, int y, const std::uint8_t* bytes, std::size_t n) {
@@ -154,17 +160,11 @@ void TQtSurface::TextOutReference(int x, int y, const std::uint8_t* bytes, std::
     QPainter painter(&Store.Image());
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setPen(QColor::fromRgb(ToRgb(FontRgb)));
-    for (std::size_t i = 0; i < n; ++i) {
-        const long long cellX = x + static_cast<long long>(i) * cellW;
-        if (cellX >= Width())
-            break;
-        if (cellX + cellW <= 0)
-            continue;
-        const int left = static_cast<int>(cellX);
+    EachCellInside(x, n, cellW, Width(), [&](std::size_t i, int left, int, int) {
         if (BrushFill == TBrushStyle::Solid)
             painter.fillRect(QRect(left, y, cellW, cellH), QColor::fromRgb(ToRgb(BrushRgb)));
         glyphs.PaintReference(painter, left, y, bytes[i]);
-    }
+    });
 }
 
 void TQtSurface::MixSpan(int y, int x0, int x1, TColor colour) {

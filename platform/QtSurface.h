@@ -97,6 +97,8 @@ class TQtSurface : public TDrawSurface {
         return *Cache;
     }
     void LoadGlyphs() const;
+    // Text whose cells reach into the picture's rows, after BeginWrite: glyph
+    // masks copied row by row, or each glyph painted with QPainter.
     void TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size_t n);
     void TextOutReference(int x, int y, const std::uint8_t* bytes, std::size_t n);
     void WideLineTo(int x, int y);
