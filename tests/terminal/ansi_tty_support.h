@@ -24,15 +24,6 @@ inline std::string Seq(std::string_view text) {
     return out;
 }
 
-inline std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, int cols = 80,
-                                                        int rows = 25) {
-    TOffscreenTerminal::TOptions options;
-    options.Cols = cols;
-    options.Rows = rows;
-    options.TerminalType = type;
-    return std::make_unique<TOffscreenTerminal>(options);
-}
-
 // The rows of the grid with trailing blanks dropped, joined by '\n', without
 // the empty rows at the bottom.
 inline std::string ScreenText(const TOffscreenTerminal& t) {

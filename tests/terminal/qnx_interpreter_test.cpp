@@ -4,6 +4,7 @@
 
 #include "platform/OffscreenTerminal.h"
 #include "support/Pixels.h"
+#include "support/QnxBytes.h"
 #include "support/SameTerminal.h"
 
 #include <gtest/gtest.h>
@@ -18,20 +19,12 @@ namespace lemnar {
 namespace {
 
 using namespace std::string_literals;
+using test::At;
 using test::CountColor;
 using test::PixelAt;
+using test::Repeat;
 
 constexpr TColor White = Rgb(255, 255, 255);
-
-// ESC = addressing bytes for a 0-based row and column.
-std::string At(int row, int col) {
-    return "\x1b="s + static_cast<char>(row + 32) + static_cast<char>(col + 32);
-}
-
-// ESC g: the character repeated n times.
-std::string Repeat(int n, char c) {
-    return "\x1bg"s + static_cast<char>(n + 32) + c;
-}
 
 TOffscreenTerminal::TOptions Grid(int cols, int rows) {
     TOffscreenTerminal::TOptions o;
