@@ -75,25 +75,4 @@ inline void ExpectSpan(TOffscreenTerminal& t, int row, int col, std::string_view
     }
 }
 
-// EscState persists between blocks: the stream gives the same terminal when
-// fed one byte at a time and when split into two blocks at any position.
-inline void ExpectSameForEverySplit(std::uint8_t type, const std::string& stream) {
-    auto whole = MakeTerminal(type, 40, 12);
-    whole->Feed(stream);
-
-    auto bytewise = MakeTerminal(type, 40, 12);
-    bytewise->Feed(stream, 1);
-    ExpectSameTerminal(*whole, *bytewise, "byte by byte");
-
-    for (std::size_t at = 1; at < stream.size(); ++at) {
-        SCOPED_TRACE("split at " + std::to_string(at));
-        auto split = MakeTerminal(type, 40, 12);
-        split->Feed(stream.substr(0, at));
-        split->Feed(stream.substr(at));
-        ExpectSameTerminal(*whole, *split);
-        if (::testing::Test::HasFailure())
-            return;
-    }
-}
-
 } // namespace lemnar::test
