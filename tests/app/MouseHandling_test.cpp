@@ -6,6 +6,7 @@
 #include "app/AppFixture.h"
 #include "support/Bytes.h"
 #include "support/Pixels.h"
+#include "support/QnxBytes.h"
 #include "support/ScriptedServer.h"
 
 #include "platform/Clipboard.h"
@@ -26,13 +27,6 @@ namespace lemnar::test {
 namespace {
 
 const std::string IacDoNaws = "\xff\xfd\x1f";
-
-std::string Lines(int from, int to) {
-    std::string s;
-    for (int i = from; i < to; ++i)
-        s += "line " + std::to_string(i) + "\r\n";
-    return s;
-}
 
 class TMouseTest : public TAppTest {
   protected:

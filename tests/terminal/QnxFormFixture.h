@@ -4,6 +4,8 @@
 // 866), labelled fields in reverse video, a single-line table, a status line,
 // and a bar chart drawn over it through the command channel.
 
+#include "support/QnxBytes.h"
+
 #include <cstdio>
 #include <string>
 
@@ -15,20 +17,12 @@ inline std::string Esc(const std::string& s) {
     return "\x1b" + s;
 }
 
-inline std::string At(int row, int col) {
-    return Esc("=") + static_cast<char>(row + 32) + static_cast<char>(col + 32);
-}
-
 inline std::string Colors(char fg, char bg) {
     return Esc("@") + fg + bg;
 }
 
 inline std::string ClearColors(char fg, char bg) {
     return Esc("!") + fg + bg;
-}
-
-inline std::string Repeat(int n, char c) {
-    return Esc("g") + static_cast<char>(n + 32) + c;
 }
 
 // A horizontal line: left corner, n fill characters by a repeat, right corner.

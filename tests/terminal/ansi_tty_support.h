@@ -24,15 +24,6 @@ inline std::string Seq(std::string_view text) {
     return out;
 }
 
-inline std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, int cols = 80,
-                                                        int rows = 25) {
-    TOffscreenTerminal::TOptions options;
-    options.Cols = cols;
-    options.Rows = rows;
-    options.TerminalType = type;
-    return std::make_unique<TOffscreenTerminal>(options);
-}
-
 // The rows of the grid with trailing blanks dropped, joined by '\n', without
 // the empty rows at the bottom.
 inline std::string ScreenText(const TOffscreenTerminal& t) {
@@ -81,27 +72,6 @@ inline void ExpectSpan(TOffscreenTerminal& t, int row, int col, std::string_view
     }
     if (text.find_first_not_of(' ') != std::string_view::npos) {
         EXPECT_TRUE(inked) << "no pixel in the text colour";
-    }
-}
-
-// EscState persists between blocks: the stream gives the same terminal when
-// fed one byte at a time and when split into two blocks at any position.
-inline void ExpectSameForEverySplit(std::uint8_t type, const std::string& stream) {
-    auto whole = MakeTerminal(type, 40, 12);
-    whole->Feed(stream);
-
-    auto bytewise = MakeTerminal(type, 40, 12);
-    bytewise->Feed(stream, 1);
-    ExpectSameTerminal(*whole, *bytewise, "byte by byte");
-
-    for (std::size_t at = 1; at < stream.size(); ++at) {
-        SCOPED_TRACE("split at " + std::to_string(at));
-        auto split = MakeTerminal(type, 40, 12);
-        split->Feed(stream.substr(0, at));
-        split->Feed(stream.substr(at));
-        ExpectSameTerminal(*whole, *split);
-        if (::testing::Test::HasFailure())
-            return;
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include "platform/OffscreenTerminal.h"
 #include "support/Pixels.h"
+#include "support/QnxBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@ namespace lemnar {
 namespace {
 
 using test::FirstDifference;
+using test::Lines;
 using test::PixelAt;
 
 std::string Row(const TScrollback& history, int i) {
@@ -19,13 +21,6 @@ std::string Row(const TScrollback& history, int i) {
     for (int c = 0; c < history.Width(i); ++c)
         s += static_cast<char>(history.Row(i)[c].Ch);
     return s.substr(0, s.find_last_not_of(' ') + 1);
-}
-
-std::string Lines(int from, int to) {
-    std::string s;
-    for (int i = from; i < to; ++i)
-        s += "line " + std::to_string(i) + "\r\n";
-    return s;
 }
 
 TEST(Scrollback, RowsThatScrollOffAreKeptWithTheirColoursOldestFirst) {

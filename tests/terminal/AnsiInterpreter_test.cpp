@@ -288,22 +288,5 @@ TEST_P(AnsiCursorBarTest, ShownOnlyWhereTheSequenceShowsIt) {
 
 INSTANTIATE_TEST_SUITE_P(Sequences, AnsiCursorBarTest, ::testing::ValuesIn(BarCases));
 
-// EscState persists between blocks: every stream gives the same screen when
-// split at any position, and when fed one byte at a time.
-const char* const SplitStreams[] = {
-    "ab^[1;31mX^[5;10H^[2J^[44mY^[K\r\nZ^[s^[3A^[u^[?25h^G1x^[6n\b\b\a",
-    "^[12;1Hline\n\n^[99;1Hlast\nscrolled^[0;10m^[J^[2K^[1^[2Jq",
-    "^[000000000000000000000000000000000000000000000000012Cx^[1 q^[3\xC8y",
-    "^G0~^Gz\r^[;10H^[5;;7f^[7m^[37;40mAB\b^[0m^[1mC",
-};
-
-class AnsiSplitTest : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(AnsiSplitTest, SameResultForEverySplit) {
-    ExpectSameForEverySplit(TermAnsi, Seq(GetParam()));
-}
-
-INSTANTIATE_TEST_SUITE_P(Streams, AnsiSplitTest, ::testing::ValuesIn(SplitStreams));
-
 } // namespace
 } // namespace lemnar::test

@@ -2,6 +2,7 @@
 // grid, and the word a double click takes.
 
 #include "RecordingSurface.h"
+#include "support/QnxBytes.h"
 
 #include "terminal/SelectionText.h"
 
@@ -14,10 +15,6 @@ namespace lemnar::test {
 namespace {
 
 using TRows = std::vector<std::string>;
-
-std::string At(int row, int col) {
-    return std::string("\x1b=") + static_cast<char>(32 + row) + static_cast<char>(32 + col);
-}
 
 // "Привет" and a box corner in code page 866.
 const std::string Privet = "\x8F\xE0\xA8\xA2\xA5\xE2";

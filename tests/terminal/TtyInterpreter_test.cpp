@@ -141,19 +141,5 @@ TEST_P(TerminalTypeTest, FfTabAndBackspace) {
 INSTANTIATE_TEST_SUITE_P(Types, TerminalTypeTest, ::testing::ValuesIn(TypeCases),
                          [](const auto& info) { return std::string(info.param.Name); });
 
-const char* const SplitStreams[] = {
-    "abc\r\ndef\b\b^[2J^^x^G1ab\f\tz\a\r\n\n\n\n\n\n\n\n\n\n\n\n\nend",
-    "^G1~&G0~xy\b^Gq~^G1\b",
-    "0123456789012345678901234567890123456789\b\b\b^x\r\b",
-};
-
-class TtySplitTest : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(TtySplitTest, SameResultForEverySplit) {
-    ExpectSameForEverySplit(TermTty, Seq(GetParam()));
-}
-
-INSTANTIATE_TEST_SUITE_P(Streams, TtySplitTest, ::testing::ValuesIn(SplitStreams));
-
 } // namespace
 } // namespace lemnar::test
