@@ -120,7 +120,7 @@ inline std::string QnxFormBytes() {
     s += At(22, 3) + Colors('>', '1') + Store + "  (temporary text)" + At(22, 12) + Esc("K");
     // ESC K cleared through the right edge of the frame: put it back.
     s += Colors(';', '1') + At(22, 79) + DVertical;
-    s += At(22, 66) + Colors('7', '1') + Lines;
+    s += At(22, 66) + Colors('7', '1') + qnxform::Lines;
 
     // The status line in black on cyan, to the end of the line.
     s += ClearColors('0', '3') + At(24, 0) + Colors('0', '3') + Status + Esc("K");
