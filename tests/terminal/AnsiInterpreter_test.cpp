@@ -107,14 +107,7 @@ TEST_P(AnsiScreenTest, ShowsTextAndMovesCursor) {
     const TScreenCase& c = GetParam();
     auto t = MakeTerminal(TermAnsi);
     t->Feed(Seq(c.Input));
-    const TTerminal& term = t->Terminal;
-    EXPECT_EQ(ScreenText(*t), c.Screen);
-    EXPECT_EQ(term.CursorRow, c.Row);
-    EXPECT_EQ(term.CursorCol, c.Col);
-    EXPECT_EQ(term.CaretRow, c.Row);
-    EXPECT_EQ(term.CaretCol, c.Col);
-    EXPECT_EQ(term.EscState, EscGround);
-    EXPECT_EQ(term.CommandMode, 0);
+    ExpectScreen(*t, c.Screen, c.Row, c.Col);
     EXPECT_EQ(t->BeepCount, 0);
 }
 

@@ -55,15 +55,8 @@ TEST_P(TtyScreenTest, ShowsTextAndMovesCursor) {
     const TTtyCase& c = GetParam();
     auto t = MakeTerminal(TermTty);
     t->Feed(Seq(c.Input));
-    const TTerminal& term = t->Terminal;
-    EXPECT_EQ(ScreenText(*t), c.Screen);
-    EXPECT_EQ(term.CursorRow, c.Row);
-    EXPECT_EQ(term.CursorCol, c.Col);
-    EXPECT_EQ(term.CaretRow, c.Row);
-    EXPECT_EQ(term.CaretCol, c.Col);
-    EXPECT_EQ(term.EscState, EscGround);
-    EXPECT_EQ(term.CommandMode, 0);
-    EXPECT_EQ(term.TextFg, 7) << "TTY never changes colours";
+    ExpectScreen(*t, c.Screen, c.Row, c.Col);
+    EXPECT_EQ(t->Terminal.TextFg, 7) << "TTY never changes colours";
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, TtyScreenTest, ::testing::ValuesIn(TtyCases()),

@@ -42,6 +42,19 @@ inline std::string ScreenText(const TOffscreenTerminal& t) {
     return out;
 }
 
+// The screen's text, the write position and the caret at (row, col), and the
+// parser at rest outside command mode.
+inline void ExpectScreen(const TOffscreenTerminal& t, const std::string& screen, int row, int col) {
+    const TTerminal& term = t.Terminal;
+    EXPECT_EQ(ScreenText(t), screen);
+    EXPECT_EQ(term.CursorRow, row);
+    EXPECT_EQ(term.CursorCol, col);
+    EXPECT_EQ(term.CaretRow, row);
+    EXPECT_EQ(term.CaretCol, col);
+    EXPECT_EQ(term.EscState, EscGround);
+    EXPECT_EQ(term.CommandMode, 0);
+}
+
 // The colours of the pixels of one cell on ScreenBitmap.
 inline std::set<TColor> CellPixels(TOffscreenTerminal& t, int row, int col) {
     std::set<TColor> colours;
