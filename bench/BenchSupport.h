@@ -25,7 +25,7 @@ constexpr int TimeoutSeconds = 120;
 // Glyphs painted with QPainter and every block copy done pixel by pixel, on
 // both pictures.
 inline void UseReferencePath(TOffscreenTerminal& term) {
-    for (TQtSurface* surface : {&term.WindowPicture, &term.BitmapPicture}) {
+    for (TQtSurface* surface : {&term.Pictures.Window, &term.Pictures.ScreenBitmap}) {
         surface->SetReferenceText(true);
         surface->SetReferenceCopy(true);
     }

@@ -26,11 +26,7 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 3 ? argv[3] : "";
     const bool reference = mode == "reference";
     TWorkload workload = TWorkload::Plain;
-    if (name == NameOf(TWorkload::Colour))
-        workload = TWorkload::Colour;
-    else if (name == NameOf(TWorkload::QnxFullscreen))
-        workload = TWorkload::QnxFullscreen;
-    else if (name != NameOf(TWorkload::Plain)) {
+    if (!WorkloadNamed(name, workload)) {
         std::fprintf(stderr, "unknown workload %s\n", name.c_str());
         return 2;
     }

@@ -150,8 +150,8 @@ void Stream(benchmark::State& state, TWorkload workload) {
         const bool sameCells =
             std::memcmp(expected.Terminal.ScreenCells, window.Terminal.ScreenCells,
                         sizeof expected.Terminal.ScreenCells) == 0;
-        if (!sameCells || expected.BitmapImage() != window.ScreenBitmapPicture.Image() ||
-            expected.WindowImage() != window.WindowPicture.Image()) {
+        if (!sameCells || expected.BitmapImage() != window.Pictures.ScreenBitmap.Image() ||
+            expected.WindowImage() != window.Pictures.Window.Image()) {
             state.SkipWithError("the final screen is not the one the bytes make");
             break;
         }

@@ -138,6 +138,16 @@ const char* NameOf(TWorkload workload) {
     return "";
 }
 
+bool WorkloadNamed(const std::string& name, TWorkload& workload) {
+    for (TWorkload w : {TWorkload::Plain, TWorkload::Colour, TWorkload::QnxFullscreen}) {
+        if (name == NameOf(w)) {
+            workload = w;
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string MakeWorkload(TWorkload workload, std::size_t size) {
     TRandom random(0x4C656D6Eu + static_cast<std::uint32_t>(workload));
     std::string out;

@@ -21,6 +21,8 @@ enum class TWorkload {
 // The terminal type the stream is meant for (TermQnx or TermAnsi).
 std::uint8_t TerminalTypeOf(TWorkload workload);
 const char* NameOf(TWorkload workload);
+// The workload of a name; false for a name that is none.
+bool WorkloadNamed(const std::string& name, TWorkload& workload);
 
 // At least `size` bytes, cut at a whole line or screen; never holds NUL,
 // IAC (0xFF) or the command channel's ESC G.

@@ -13,11 +13,7 @@ int main(int argc, char** argv) {
     const std::string name = argc > 1 ? argv[1] : "plain";
     const std::size_t mib = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 64;
     TWorkload workload = TWorkload::Plain;
-    if (name == NameOf(TWorkload::Colour))
-        workload = TWorkload::Colour;
-    else if (name == NameOf(TWorkload::QnxFullscreen))
-        workload = TWorkload::QnxFullscreen;
-    else if (name != NameOf(TWorkload::Plain)) {
+    if (!WorkloadNamed(name, workload)) {
         std::fprintf(stderr, "unknown workload %s\n", name.c_str());
         return 2;
     }

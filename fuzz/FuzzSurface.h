@@ -183,7 +183,7 @@ struct TFuzzTerminal {
     }
     test::TCellHost Host;
     TFuzzSurface Window, Bitmap, Cursor, Shown;
-    TTerminal Terminal{Host, Window, Bitmap, Cursor, Shown};
+    TTerminal Terminal{Host, TSurfaces{Window, Bitmap, Cursor, Shown}};
 };
 
 } // namespace lemnar

@@ -2,7 +2,7 @@
 // The terminal's text on the system clipboard and back: a selection as the
 // characters the screen shows, and the clipboard and primary selection.
 
-#include "terminal/Renderer.h"
+#include "terminal/View.h"
 
 #include <QString>
 #include <string>

@@ -7,10 +7,10 @@ namespace lemnar {
 TOffscreenTerminal::TOffscreenTerminal() : TOffscreenTerminal(TOptions{}) {}
 
 TOffscreenTerminal::TOffscreenTerminal(const TOptions& options)
-    : Terminal(*this, WindowPicture, BitmapPicture, CursorPicture, ShownPicture) {
+    : Terminal(*this, Pictures.Surfaces()) {
     Font.PixelHeight = options.FontPixelHeight;
-    WindowPicture.SetFont(Font);
-    const TTextMetrics metrics = WindowPicture.TextMetrics();
+    Pictures.Window.SetFont(Font);
+    const TTextMetrics metrics = Pictures.Window.TextMetrics();
     ClientW = std::max(1, options.Cols) * std::max(1, metrics.AveCharWidth);
     ClientH = std::max(1, options.Rows) * std::max(1, metrics.Height);
     Terminal.TerminalType = options.TerminalType;

@@ -2,7 +2,7 @@
 // A terminal with its pictures on QImage and no window: the receive path of
 // the program, headless. The replay tool and the tests use it.
 
-#include "platform/QtSurface.h"
+#include "platform/Pictures.h"
 #include "terminal/Terminal.h"
 
 #include <QImage>
@@ -37,29 +37,17 @@ class TOffscreenTerminal final : public TTerminalHost {
     void Resize(int clientWidth, int clientHeight);
 
     // The pictures, brought up to date.
-    const QImage& WindowImage() {
-        Terminal.Renderer.Update();
-        return WindowPicture.Image();
-    }
-    const QImage& BitmapImage() {
-        Terminal.Renderer.Update();
-        return BitmapPicture.Image();
-    }
+    const QImage& WindowImage() { return Pictures.Look(Terminal.Renderer, TPicture::Window); }
+    const QImage& BitmapImage() { return Pictures.Look(Terminal.Renderer, TPicture::ScreenBitmap); }
     // What a window would show: the window picture, or the history and the
     // selection over it.
-    const QImage& ShownImage() {
-        return &Terminal.Renderer.Shown() == &WindowPicture ? WindowPicture.Image()
-                                                            : ShownPicture.Image();
-    }
+    const QImage& ShownImage() { return Pictures.Showing(Terminal.Renderer); }
 
     TFontSpec Font;
     int ClientW = 0;
     int ClientH = 0;
     int BeepCount = 0;
-    TQtSurface WindowPicture;
-    TQtSurface BitmapPicture;
-    TQtSurface CursorPicture;
-    TQtSurface ShownPicture;
+    TPictures Pictures;
     TTerminal Terminal;
 };
 

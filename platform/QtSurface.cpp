@@ -9,13 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <numeric>
 #include <vector>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 
 namespace lemnar {
 
@@ -30,18 +24,6 @@ QRgb ToRgb(TColor c) {
 QRgb* Row(QImage& image, int y) {
     return reinterpret_cast<QRgb*>(image.scanLine(y));
 }
-
-// A block store (where no ring can be made) holds this many pictures' worth
-// of rows, so a picture that scrolls moves its window through the store and
-// is copied back to the start only once in a while.
-constexpr int StoreScreens = 4;
-
-// Whether new pixel stores may be rings (tests turn it off to try the other).
-bool RingStores = true;
-
-} // namespace
-
-namespace {
 
 // Clips a w x h area at (x, y) to a width x height picture; false when nothing
 // is left.
@@ -59,86 +41,21 @@ bool ClipToPicture(int& x, int& y, int& w, int& h, int width, int height) {
     return true;
 }
 
-} // namespace
-
-// Rows of pixels that pictures point into. A QImage made on a store holds it
-// alive, so a copy of the picture that outlives the surface stays valid.
-//
-// Where the system allows, the store is a ring: its pages are mapped twice,
-// one copy right after the other, so a picture whose window runs past the
-// end goes on in the first rows without a break, and scrolling never has to
-// move the picture back to the start. The ring is barely larger than the
-// picture, which keeps the rows a scroll writes in the processor's caches.
-// Elsewhere it is a plain block a few pictures tall.
-struct TQtSurface::TStore {
-    TStore(int width, int height) {
-        if (RingStores && MapRing(width, height))
-            return;
-        Rows = height * StoreScreens;
-        Data.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(Rows), Opaque);
-        Base = Data.data();
+// The run of n glyph cells cellW pixels wide from column x, clipped to a
+// picture width pixels wide: calls paint(i, left, colFrom, colTo) for each
+// cell i that reaches into the picture, left to right, where left is the
+// cell's first column and [colFrom, colTo) are its own columns inside.
+template <typename PaintCell>
+void EachCellInside(int x, std::size_t n, int cellW, int width, PaintCell&& paint) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const long long cellX = x + static_cast<long long>(i) * cellW;
+        if (cellX >= width)
+            break;
+        if (cellX + cellW <= 0)
+            continue;
+        const int left = static_cast<int>(cellX);
+        paint(i, left, std::max(0, -left), std::min(cellW, width - left));
     }
-    ~TStore() {
-#if defined(__linux__)
-        if (Ring)
-            munmap(Base, 2 * Bytes);
-#endif
-    }
-    TStore(const TStore&) = delete;
-    TStore& operator=(const TStore&) = delete;
-
-    QRgb* Base = nullptr;
-    int Rows = 0;
-    bool Ring = false;
-
-  private:
-    bool MapRing(int width, int height) {
-#if defined(__linux__)
-        const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-        const std::size_t rowBytes = sizeof(QRgb) * static_cast<std::size_t>(width);
-        if (page == 0 || rowBytes == 0)
-            return false;
-        // The fewest rows, at least the picture's, that fill whole pages.
-        const std::size_t step = page / std::gcd(rowBytes, page);
-        const std::size_t rows = (static_cast<std::size_t>(height) + step - 1) / step * step;
-        Bytes = rows * rowBytes;
-        const int fd = memfd_create("lemnar-picture", MFD_CLOEXEC);
-        if (fd < 0)
-            return false;
-        void* area = MAP_FAILED;
-        if (ftruncate(fd, static_cast<off_t>(Bytes)) == 0)
-            area = mmap(nullptr, 2 * Bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        bool mapped = area != MAP_FAILED;
-        for (std::size_t half = 0; mapped && half < 2; ++half) {
-            void* at = static_cast<char*>(area) + half * Bytes;
-            mapped = mmap(at, Bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd, 0) == at;
-        }
-        close(fd);
-        if (!mapped) {
-            if (area != MAP_FAILED)
-                munmap(area, 2 * Bytes);
-            return false;
-        }
-        Base = static_cast<QRgb*>(area);
-        Rows = static_cast<int>(rows);
-        Ring = true;
-        std::fill_n(Base, rows * static_cast<std::size_t>(width), Opaque);
-        return true;
-#else
-        (void)width;
-        (void)height;
-        return false;
-#endif
-    }
-
-    std::vector<QRgb> Data;
-    std::size_t Bytes = 0;
-};
-
-namespace {
-
-void ReleaseStore(void* info) {
-    delete static_cast<std::shared_ptr<void>*>(info);
 }
 
 } // namespace
@@ -147,122 +64,12 @@ TQtSurface::TQtSurface(int width, int height) {
     Resize(width, height);
 }
 
-TQtSurface::TQtSurface(const TQtSurface& other) {
-    *this = other;
-}
-
-TQtSurface& TQtSurface::operator=(const TQtSurface& other) {
-    if (this == &other)
-        return *this;
-    BrushRgb = other.BrushRgb;
-    BrushFill = other.BrushFill;
-    PenRgb = other.PenRgb;
-    PenSize = other.PenSize;
-    PenMix = other.PenMix;
-    FontRgb = other.FontRgb;
-    CurrentFont = other.CurrentFont;
-    PenPos = other.PenPos;
-    ReferenceText = other.ReferenceText;
-    ReferenceCopy = other.ReferenceCopy;
-    Cache = other.Cache;
-    GlyphWidth = other.GlyphWidth;
-    GlyphHeight = other.GlyphHeight;
-    Rows = other.Rows;
-    Stride = other.Stride;
-    Top = 0;
-    if (other.Store == nullptr) {
-        Store.reset();
-        Pixels = nullptr;
-        Picture = QImage();
-        return *this;
-    }
-    StoreCopyOf(other.Pixels);
-    return *this;
-}
-
-void TQtSurface::StoreCopyOf(const QRgb* pixels) {
-    auto own = std::make_shared<TStore>(Stride, Rows);
-    std::memcpy(own->Base, pixels, sizeof(QRgb) * Stride * Rows);
-    Store = std::move(own);
-    Top = 0;
-    Rebuild();
-}
-
 bool TQtSurface::UseRingStores(bool wanted) {
-    const bool was = RingStores;
-    RingStores = wanted;
-    return was;
-}
-
-void TQtSurface::Rebuild() {
-    Pixels = Store->Base + static_cast<std::ptrdiff_t>(Top) * Stride;
-    Picture = QImage(reinterpret_cast<uchar*>(Pixels), Stride, Rows,
-                     static_cast<qsizetype>(Stride) * static_cast<qsizetype>(sizeof(QRgb)),
-                     QImage::Format_RGB32, ReleaseStore, new std::shared_ptr<void>(Store));
+    return TPixelStore::UseRings(wanted);
 }
 
 void TQtSurface::Resize(int width, int height) {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    if (width == Width() && height == Height())
-        return;
-    if (width == 0 || height == 0) {
-        Picture = QImage();
-        Store.reset();
-        Pixels = nullptr;
-        Stride = 0;
-        Top = 0;
-        Rows = 0;
-        return;
-    }
-    auto resized = std::make_shared<TStore>(width, height);
-    const int keepW = std::min(width, Width());
-    const int keepH = std::min(height, Height());
-    for (int y = 0; y < keepH; ++y)
-        std::memcpy(resized->Base + static_cast<std::ptrdiff_t>(y) * width, RowAt(y),
-                    sizeof(QRgb) * keepW);
-    Store = std::move(resized);
-    Stride = width;
-    Top = 0;
-    Rows = height;
-    Rebuild();
-}
-
-void TQtSurface::BeginWrite() {
-    if (Pixels == nullptr || Picture.isDetached())
-        return;
-    // Someone holds a copy of the picture: leave the store to it.
-    StoreCopyOf(Pixels);
-}
-
-void TQtSurface::Slide(int k) {
-    const int height = Height();
-    if (Store->Ring) {
-        Top = (Top + k) % Store->Rows;
-    } else {
-        if (Top + k + height > Store->Rows) {
-            std::memmove(Store->Base, Pixels, sizeof(QRgb) * Stride * height);
-            Top = 0;
-        }
-        Top += k;
-    }
-    Rebuild();
-}
-
-void TQtSurface::MoveRows(int dstY, int srcY, int h) {
-    const int height = Height();
-    const int k = srcY - dstY;
-    if (dstY == 0 && k > 0 && srcY + h == height && 2 * k <= height) {
-        // The whole picture up by k rows: move the window, then put back the
-        // bottom k rows, which the copy leaves as they were.
-        Slide(k);
-        std::memcpy(RowAt(height - k), RowAt(height - 2 * k), sizeof(QRgb) * Stride * k);
-        return;
-    }
-    for (int i = 0; i < h; ++i) {
-        const int row = k < 0 ? h - 1 - i : i;
-        std::memmove(RowAt(dstY + row), RowAt(srcY + row), sizeof(QRgb) * Stride);
-    }
+    Store.Resize(width, height);
 }
 
 void TQtSurface::SetFont(const TFontSpec& f) {
@@ -283,34 +90,34 @@ TTextMetrics TQtSurface::TextMetrics() const {
 void TQtSurface::FillRect(int x, int y, int w, int h) {
     if (!ClipToPicture(x, y, w, h, Width(), Height()))
         return;
-    BeginWrite();
+    Store.BeginWrite();
     const QRgb colour = ToRgb(BrushRgb);
-    pixelrows::FillRows(RowAt(y) + x, Stride, w, h, colour);
+    pixelrows::FillRows(Store.Row(y) + x, Store.Width(), w, h, colour);
 }
 
 void TQtSurface::TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n) {
-    if (n != 0 && Cache && GlyphWidth == 8 && !ReferenceText && x >= 0 && x <= Stride &&
-        n <= static_cast<std::size_t>(Stride - x) / 8 && y >= 0 && y <= Height() - GlyphHeight)
-        [[likely]] {
+    if (n != 0 && Cache && GlyphWidth == 8 && !ReferenceText && x >= 0 && x <= Store.Width() &&
+        n <= static_cast<std::size_t>(Store.Width() - x) / 8 && y >= 0 &&
+        y <= Height() - GlyphHeight) [[likely]] {
         // Whole cells 8 pixels wide inside the picture, the usual case.
-        BeginWrite();
-        QRgb* dst = RowAt(y) + x;
+        Store.BeginWrite();
+        QRgb* dst = Store.Row(y) + x;
         const QRgb ink = ToRgb(FontRgb);
         const QRgb paper = ToRgb(BrushRgb);
         const bool opaque = BrushFill == TBrushStyle::Solid;
         for (std::size_t i = 0; i < n; ++i, dst += 8)
-            pixelrows::Glyph8(dst, Stride, Cache->WideMask(bytes[i]), GlyphHeight, ink, paper,
-                              opaque);
+            pixelrows::Glyph8(dst, Store.Width(), Cache->WideMask(bytes[i]), GlyphHeight, ink,
+                              paper, opaque);
         return;
     }
-    if (Pixels == nullptr || bytes == nullptr || n == 0)
+    if (Store.Empty() || bytes == nullptr || n == 0)
         return;
     const TTextMetrics cell = Glyphs().Metrics();
     const int y0 = std::max(y, 0);
     const int y1 = std::min<long long>(static_cast<long long>(y) + cell.Height, Height());
     if (y1 <= y0)
         return;
-    BeginWrite();
+    Store.BeginWrite();
     if (ReferenceText) {
         TextOutReference(x, y, bytes, n);
     } else {
@@ -321,31 +128,20 @@ void TQtSurface::TextOut(int x, int y, const std::uint8_t* bytes, std::size_t n)
 void TQtSurface::TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size_t n) {
     TGlyphCache& glyphs = Glyphs();
     const int cellW = glyphs.Metrics().AveCharWidth;
-    const int cellH = glyphs.Metrics().Height;
     const bool opaque = BrushFill == TBrushStyle::Solid;
     const QRgb ink = ToRgb(FontRgb);
     const QRgb paper = ToRgb(BrushRgb);
+    // The cells' rows inside the picture.
     const int rowFrom = std::max(0, -y);
-    const int rowTo = std::min(cellH, Height() - y);
-    if (rowTo <= rowFrom)
-        return;
-    const int rows = rowTo - rowFrom;
-    for (std::size_t i = 0; i < n; ++i) {
-        const long long cellX = x + static_cast<long long>(i) * cellW;
-        if (cellX >= Width())
-            break;
-        if (cellX + cellW <= 0)
-            continue;
-        const int left = static_cast<int>(cellX);
-        const int colFrom = std::max(0, -left);
-        const int colTo = std::min(cellW, Width() - left);
+    const int rows = std::min(glyphs.Metrics().Height, Height() - y) - rowFrom;
+    EachCellInside(x, n, cellW, Width(), [&](std::size_t i, int left, int colFrom, int colTo) {
         const std::uint32_t* bits = glyphs.WideMask(bytes[i]) + rowFrom * cellW;
-        QRgb* dst = RowAt(y + rowFrom) + left;
+        QRgb* dst = Store.Row(y + rowFrom) + left;
         if (cellW == 8 && colFrom == 0 && colTo == 8) {
-            pixelrows::Glyph8(dst, Stride, bits, rows, ink, paper, opaque);
-            continue;
+            pixelrows::Glyph8(dst, Store.Width(), bits, rows, ink, paper, opaque);
+            return;
         }
-        for (int row = 0; row < rows; ++row, dst += Stride, bits += cellW) {
+        for (int row = 0; row < rows; ++row, dst += Store.Width(), bits += cellW) {
             if (opaque) {
                 for (int col = colFrom; col < colTo; ++col)
                     dst[col] = (bits[col] & ink) | (~bits[col] & paper);
@@ -354,31 +150,25 @@ void TQtSurface::TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size
                     dst[col] = (bits[col] & ink) | (~bits[col] & dst[col]);
             }
         }
-    }
+    });
 }
 
 void TQtSurface::TextOutReference(int x, int y, const std::uint8_t* bytes, std::size_t n) {
     TGlyphCache& glyphs = Glyphs();
     const int cellW = glyphs.Metrics().AveCharWidth;
     const int cellH = glyphs.Metrics().Height;
-    QPainter painter(&Picture);
+    QPainter painter(&Store.Image());
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setPen(QColor::fromRgb(ToRgb(FontRgb)));
-    for (std::size_t i = 0; i < n; ++i) {
-        const long long cellX = x + static_cast<long long>(i) * cellW;
-        if (cellX >= Width())
-            break;
-        if (cellX + cellW <= 0)
-            continue;
-        const int left = static_cast<int>(cellX);
+    EachCellInside(x, n, cellW, Width(), [&](std::size_t i, int left, int, int) {
         if (BrushFill == TBrushStyle::Solid)
             painter.fillRect(QRect(left, y, cellW, cellH), QColor::fromRgb(ToRgb(BrushRgb)));
         glyphs.PaintReference(painter, left, y, bytes[i]);
-    }
+    });
 }
 
 void TQtSurface::MixSpan(int y, int x0, int x1, TColor colour) {
-    QRgb* line = RowAt(y);
+    QRgb* line = Store.Row(y);
     if (PenMix == TMixMode::Xor) {
         const QRgb bits = colour & 0xFFFFFF;
         for (int x = x0; x < x1; ++x)
@@ -395,7 +185,7 @@ void TQtSurface::LineTo(int x, int y) {
     }
     const QPoint from = PenPos;
     PenPos = QPoint(x, y);
-    if (Picture.isNull())
+    if (Store.Image().isNull())
         return;
     // Closed form of the midpoint line: step i along the major axis moves
     // round(i * minor / major) along the minor one, so only the steps that land
@@ -418,7 +208,7 @@ void TQtSurface::LineTo(int x, int y) {
     last = std::min(last, major - 1);
     if (first > last)
         return;
-    BeginWrite();
+    Store.BeginWrite();
     const QRgb bits = PenRgb & 0xFFFFFF;
     const QRgb colour = ToRgb(PenRgb);
     for (long long i = first; i <= last; ++i) {
@@ -429,7 +219,7 @@ void TQtSurface::LineTo(int x, int y) {
         const long long py = xMajor ? b : a;
         if (px < 0 || py < 0 || px >= Width() || py >= Height())
             continue;
-        QRgb& dst = RowAt(static_cast<int>(py))[px];
+        QRgb& dst = Store.Row(static_cast<int>(py))[px];
         dst = PenMix == TMixMode::Xor ? dst ^ bits : colour;
     }
 }
@@ -437,14 +227,14 @@ void TQtSurface::LineTo(int x, int y) {
 void TQtSurface::WideLineTo(int x, int y) {
     const QPoint from = PenPos;
     PenPos = QPoint(x, y);
-    if (Picture.isNull())
+    if (Store.Image().isNull())
         return;
     // The stroke is rasterised once into a mask, so XOR touches each pixel
     // only once however the pen's caps and joins overlap.
     const QRect bounds = QRect(from, PenPos)
                              .normalized()
                              .adjusted(-PenSize, -PenSize, PenSize, PenSize)
-                             .intersected(Picture.rect());
+                             .intersected(Store.Image().rect());
     if (bounds.isEmpty())
         return;
     QImage mask(bounds.size(), QImage::Format_RGB32);
@@ -455,10 +245,10 @@ void TQtSurface::WideLineTo(int x, int y) {
         painter.setPen(QPen(Qt::white, PenSize, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.drawLine(from - bounds.topLeft(), PenPos - bounds.topLeft());
     }
-    BeginWrite();
+    Store.BeginWrite();
     for (int row = 0; row < bounds.height(); ++row) {
         const QRgb* bits = Row(mask, row);
-        QRgb* dst = RowAt(bounds.top() + row) + bounds.left();
+        QRgb* dst = Store.Row(bounds.top() + row) + bounds.left();
         for (int col = 0; col < bounds.width(); ++col) {
             if ((bits[col] & 0xFFFFFF) == 0)
                 continue;
@@ -482,7 +272,7 @@ void TQtSurface::Rectangle(int left, int top, int right, int bottom) {
     const int clipR = std::min(r, Width());
     if (clipR <= clipL || y1 <= y0)
         return;
-    BeginWrite();
+    Store.BeginWrite();
     for (int y = y0; y < y1; ++y) {
         if (y - t < pen || b - 1 - y < pen) {
             MixSpan(y, clipL, clipR, PenRgb);
@@ -519,14 +309,14 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
     srcX += dstX - dx;
     srcY += dstY - dy;
 
-    BeginWrite();
+    Store.BeginWrite();
     if (qtSource != nullptr && qtSource != this) {
         CopyFrom(dstX, dstY, w, h, *qtSource, srcX, srcY, mode);
         return;
     }
     if (qtSource != nullptr && mode == TCopyMode::SrcCopy && !ReferenceCopy && dstX == 0 &&
         srcX == 0 && w == Width()) {
-        MoveRows(dstY, srcY, h);
+        Store.MoveRows(dstY, srcY, h);
         return;
     }
 
@@ -539,7 +329,7 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
         for (int row = 0; row < h; ++row) {
             QRgb* to = detached.data() + static_cast<std::ptrdiff_t>(row) * w;
             if (qtSource != nullptr) {
-                std::memcpy(to, RowAt(srcY + row) + srcX, sizeof(QRgb) * w);
+                std::memcpy(to, Store.Row(srcY + row) + srcX, sizeof(QRgb) * w);
                 continue;
             }
             for (int col = 0; col < w; ++col)
@@ -549,8 +339,8 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
     const bool bottomUp = detached.empty() && dstY > srcY;
     for (int i = 0; i < h; ++i) {
         const int row = bottomUp ? h - 1 - i : i;
-        QRgb* dst = RowAt(dstY + row) + dstX;
-        const QRgb* s = detached.empty() ? RowAt(srcY + row) + srcX
+        QRgb* dst = Store.Row(dstY + row) + dstX;
+        const QRgb* s = detached.empty() ? Store.Row(srcY + row) + srcX
                                          : detached.data() + static_cast<std::ptrdiff_t>(row) * w;
         if (mode == TCopyMode::SrcCopy) {
             std::memmove(dst, s, sizeof(QRgb) * w);
@@ -563,17 +353,17 @@ void TQtSurface::CopyRect(int dx, int dy, int w, int h, const TDrawSurface& src,
 
 void TQtSurface::CopyFrom(int dstX, int dstY, int w, int h, const TQtSurface& src, int srcX,
                           int srcY, TCopyMode mode) {
-    QRgb* dst = RowAt(dstY) + dstX;
-    const QRgb* from = src.RowAt(srcY) + srcX;
+    QRgb* dst = Store.Row(dstY) + dstX;
+    const QRgb* from = src.Store.Row(srcY) + srcX;
     if (mode == TCopyMode::SrcXor) {
-        pixelrows::XorRows(dst, Stride, from, src.Stride, w, h);
+        pixelrows::XorRows(dst, Store.Width(), from, src.Store.Width(), w, h);
         return;
     }
-    if (dstX == 0 && w == Stride && w == src.Stride) {
-        std::memcpy(dst, from, sizeof(QRgb) * Stride * static_cast<std::size_t>(h));
+    if (dstX == 0 && w == Store.Width() && w == src.Store.Width()) {
+        std::memcpy(dst, from, sizeof(QRgb) * Store.Width() * static_cast<std::size_t>(h));
         return;
     }
-    for (int row = 0; row < h; ++row, dst += Stride, from += src.Stride)
+    for (int row = 0; row < h; ++row, dst += Store.Width(), from += src.Store.Width())
         std::memcpy(dst, from, sizeof(QRgb) * w);
 }
 
@@ -582,25 +372,25 @@ void TQtSurface::ScrollUp(int rows) {
         TDrawSurface::ScrollUp(rows);
         return;
     }
-    BeginWrite();
-    Slide(rows);
+    Store.BeginWrite();
+    Store.Slide(rows);
 }
 
 TColor TQtSurface::Pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= Width() || y >= Height())
         return 0;
-    return RowAt(y)[x] & 0xFFFFFF;
+    return Store.Row(y)[x] & 0xFFFFFF;
 }
 
 bool TQtSurface::SaveBmp(const std::string& path) const {
-    if (Picture.isNull())
+    if (Store.Image().isNull())
         return false;
     // Written to a temporary file and renamed at the end, so a failure leaves
     // no partial picture behind.
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (!Picture.save(&file, "BMP")) {
+    if (!Store.Image().save(&file, "BMP")) {
         file.cancelWriting();
         return false;
     }

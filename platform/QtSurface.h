@@ -9,6 +9,7 @@
 // always the current picture.
 
 #include "platform/GlyphCache.h"
+#include "platform/PixelStore.h"
 #include "terminal/DrawSurface.h"
 
 #include <QImage>
@@ -25,12 +26,12 @@ class TQtSurface : public TDrawSurface {
     explicit TQtSurface(int width = 0, int height = 0);
 
     // A copy has pixels of its own.
-    TQtSurface(const TQtSurface& other);
-    TQtSurface& operator=(const TQtSurface& other);
+    TQtSurface(const TQtSurface& other) = default;
+    TQtSurface& operator=(const TQtSurface& other) = default;
 
     // The picture. The object stays the same for the surface's life, so a
     // widget may keep a reference to it; a copy taken of it is a snapshot.
-    const QImage& Image() const { return Picture; }
+    const QImage& Image() const { return Store.Image(); }
 
     // true: TextOut paints each glyph with QPainter instead of copying its
     // mask. The pixels are the same; this is the yardstick for the masks.
@@ -45,8 +46,8 @@ class TQtSurface : public TDrawSurface {
     // the setting before. For tests of the other kind of store.
     static bool UseRingStores(bool wanted);
 
-    int Width() const override { return Stride; }
-    int Height() const override { return Rows; }
+    int Width() const override { return Store.Width(); }
+    int Height() const override { return Store.Height(); }
     void Resize(int width, int height) override;
 
     void SetBrushColor(TColor c) override { BrushRgb = c & 0xFFFFFF; }
@@ -87,32 +88,17 @@ class TQtSurface : public TDrawSurface {
     bool SaveBmp(const std::string& path) const override;
 
   private:
-    struct TStore;
-
-    QRgb* RowAt(int y) const { return Pixels + static_cast<std::ptrdiff_t>(y) * Stride; }
-    // Called before any pixel is written: a picture that someone holds a copy
-    // of moves to a store of its own first, so the copy stays a snapshot.
-    void BeginWrite();
-    // Moves the picture to a store of its own holding a copy of pixels (the
-    // picture's size), its window at the store's start.
-    void StoreCopyOf(const QRgb* pixels);
-    // Points Picture at the rows from Top on, in a store of capacity rows.
-    void Rebuild();
-    // Moves the picture's window down by k rows of the store; the last k
-    // rows of the picture are left undefined.
-    void Slide(int k);
     // A block copy from another surface of this class, both areas clipped.
     void CopyFrom(int dstX, int dstY, int w, int h, const TQtSurface& src, int srcX, int srcY,
                   TCopyMode mode);
-    // A copy of the whole width within this picture, rows [srcY, srcY + h)
-    // to dstY.
-    void MoveRows(int dstY, int srcY, int h);
     TGlyphCache& Glyphs() const {
         if (!Cache) [[unlikely]]
             LoadGlyphs();
         return *Cache;
     }
     void LoadGlyphs() const;
+    // Text whose cells reach into the picture's rows, after BeginWrite: glyph
+    // masks copied row by row, or each glyph painted with QPainter.
     void TextOutMasks(int x, int y, const std::uint8_t* bytes, std::size_t n);
     void TextOutReference(int x, int y, const std::uint8_t* bytes, std::size_t n);
     void WideLineTo(int x, int y);
@@ -120,12 +106,7 @@ class TQtSurface : public TDrawSurface {
     // the picture, in the pen's mix mode.
     void MixSpan(int y, int x0, int x1, TColor colour);
 
-    QImage Picture;
-    std::shared_ptr<TStore> Store;
-    QRgb* Pixels = nullptr; // row 0 of the picture inside Store
-    int Stride = 0;         // pixels per row
-    int Top = 0;            // store row of picture row 0
-    int Rows = 0;
+    TPixelStore Store;
     TColor BrushRgb = 0;
     TBrushStyle BrushFill = TBrushStyle::Solid;
     TColor PenRgb = 0;

@@ -260,7 +260,7 @@ void TMainWindow::ScreenCapture() {
     localtime_r(&now, &local);
     const std::string path = std::string(FieldText(ShellState.SaveDir)) + CaptureFileName(local);
     // A capture that cannot be written is reported; the connection goes on.
-    if (!Terminal.ScreenBitmap().SaveBmp(path))
+    if (!Terminal.Renderer.Look(TPicture::ScreenBitmap).SaveBmp(path))
         ShowMessageBox(this, "Cannot create file \"" + path + "\".");
 }
 

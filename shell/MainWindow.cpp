@@ -31,21 +31,17 @@ constexpr int DesignTop = 107;
 } // namespace
 
 TMainWindow::TMainWindow(std::vector<std::string> args, std::string programDir, QWidget* parent)
-    : QMainWindow(parent),
-      Terminal(*this, WindowPicture, ScreenBitmapPicture, CursorPicture, ShownPicture),
-      Args(std::move(args)), Telnet(Queue), SSH(Queue) {
+    : QMainWindow(parent), Terminal(*this, Pictures.Surfaces()), Args(std::move(args)),
+      Telnet(Queue), SSH(Queue) {
     setWindowTitle(QString::fromUtf8(BaseCaptionText));
     setWindowIcon(AppIcon());
     QApplication::setWindowIcon(windowIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowContextHelpButtonHint |
                    Qt::WindowCloseButtonHint);
-    View = new TTerminalView(WindowPicture.Image(), this);
+    View = new TTerminalView(Pictures.Window.Image(), this);
     setCentralWidget(View);
-    View->Source = [this]() -> const QImage& {
-        return &Terminal.Renderer.Shown() == &WindowPicture ? WindowPicture.Image()
-                                                            : ShownPicture.Image();
-    };
+    View->Source = [this]() -> const QImage& { return Pictures.Showing(Terminal.Renderer); };
     View->OnResize = [this] { FormResize(); };
     View->OnExpose = [this] { FormPaint(); };
 

@@ -5,7 +5,7 @@
 // connection's life and the quit procedure.
 
 #include "platform/MainThreadQueue.h"
-#include "platform/QtSurface.h"
+#include "platform/Pictures.h"
 #include "platform/TerminalView.h"
 #include "shell/ScriptFile.h"
 #include "shell/core/CommandLine.h"
@@ -163,21 +163,14 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     // The terminal and its pictures.
     TFontSpec Font;
     int FontSize = 10; // points
-    TQtSurface WindowPicture;
-    TQtSurface ScreenBitmapPicture;
-    TQtSurface CursorPicture;
-    TQtSurface ShownPicture;
+    TPictures Pictures;
     TTerminal Terminal;
     TTerminalView* View = nullptr;
     // The pictures brought up to date: as the window shows them, and as a
     // capture saves them.
-    const QImage& WindowImage() {
-        Terminal.Renderer.Update();
-        return WindowPicture.Image();
-    }
+    const QImage& WindowImage() { return Pictures.Look(Terminal.Renderer, TPicture::Window); }
     const QImage& ScreenBitmapImage() {
-        Terminal.Renderer.Update();
-        return ScreenBitmapPicture.Image();
+        return Pictures.Look(Terminal.Renderer, TPicture::ScreenBitmap);
     }
 
     // The shell's state.
@@ -197,19 +190,19 @@ class TMainWindow : public QMainWindow, public TTerminalHost {
     // Components.
     QTimer* QuitTimer = nullptr;
     QTimer* HideTimer = nullptr;
-    QTimer* Timer1 = nullptr;
-    QTimer* BatchTimer = nullptr;
-    QTimer* Timer2 = nullptr;
+    QTimer* Timer1 = nullptr;     // 1 s: the connect at start-up of a login script run
+    QTimer* BatchTimer = nullptr; // 1 s: the login script's first line after the connect
+    QTimer* Timer2 = nullptr;     // 500 ms: the login (no script) after the connect
     QTimer* ScriptTimer = nullptr;
     QTimer* PasteTimer = nullptr;
     QMenu* ConnectMenu = nullptr;
     QMenu* HelpMenu = nullptr;
     QAction* Conn = nullptr;
     QAction* DisConn = nullptr;
-    QAction* N3 = nullptr;
+    QAction* N3 = nullptr; // "Выход при отключении", checkable
     QAction* Quit = nullptr;
-    QAction* N2 = nullptr;
-    QAction* N1 = nullptr;
+    QAction* N2 = nullptr;   // "Справка": the help window
+    QAction* N1 = nullptr;   // "О программе": the about box
     QFrame* Panel = nullptr; // the host prompt
     QLabel* HostLabel = nullptr;
     QLineEdit* HostEdit = nullptr;

@@ -108,7 +108,7 @@ class TTerminalMouse final : public QObject {
                        std::max(t.ScreenRows - 1, 0));
         const int col = std::clamp(static_cast<int>(std::floor(pos.x() / std::max(t.CellWidth, 1))),
                                    0, std::max(t.ScreenCols - 1, 0));
-        return {t.Renderer.LineAt(row), col};
+        return {t.View.LineAt(row), col};
     }
 
     void Changed() { Window.View->PictureChanged(); }
@@ -120,7 +120,7 @@ class TTerminalMouse final : public QObject {
             return true; // pastes on release
         if (e.button() != Qt::LeftButton)
             return false;
-        TRenderer& renderer = Window.Terminal.Renderer;
+        TView& view = Window.Terminal.View;
         Dragging = true;
         Moved = false;
         Anchor = CellAt(e.position());
@@ -134,8 +134,8 @@ class TTerminalMouse final : public QObject {
             return true;
         }
         By = TSelectBy::Cells;
-        if (renderer.Selection() != nullptr) {
-            renderer.ClearSelection();
+        if (view.Selection() != nullptr) {
+            view.ClearSelection();
             Changed();
         }
         return true;
@@ -161,7 +161,7 @@ class TTerminalMouse final : public QObject {
         const TTerminal& t = Window.Terminal;
         if (e.position().y() < 0)
             Window.ScrollHistory(1);
-        else if (e.position().y() >= t.ScreenRows * t.CellHeight && t.Renderer.ViewBack() > 0)
+        else if (e.position().y() >= t.ScreenRows * t.CellHeight && t.View.ViewBack() > 0)
             Window.ScrollHistory(-1);
         const TCellPos at = CellAt(e.position());
         // A press and release in one cell is a click, not a selection.
@@ -222,7 +222,7 @@ class TTerminalMouse final : public QObject {
             s = {std::min(Anchor.Line, at.Line), 0, std::max(Anchor.Line, at.Line),
                  std::max(t.ScreenCols - 1, 0)};
         }
-        Window.Terminal.Renderer.Select(s);
+        Window.Terminal.View.Select(s);
         Changed();
     }
 
@@ -249,7 +249,7 @@ void TMainWindow::CreateTerminalMouse() {
     HistoryBar->hide();
     connect(HistoryBar, &QScrollBar::valueChanged, this, [this](int value) {
         const long long top = Terminal.History.Dropped() + value;
-        ScrollHistory(static_cast<int>(Terminal.Renderer.ViewTop() - top));
+        ScrollHistory(static_cast<int>(Terminal.View.ViewTop() - top));
     });
 
     TerminalMenu = new QMenu(this);
@@ -265,7 +265,7 @@ void TMainWindow::CreateTerminalMouse() {
 }
 
 void TMainWindow::CopySelection() {
-    const TSelection* selection = Terminal.Renderer.Selection();
+    const TSelection* selection = Terminal.View.Selection();
     if (selection != nullptr)
         CopyToClipboard(SelectionText(Terminal, *selection));
 }
@@ -330,28 +330,28 @@ void TMainWindow::PastePrimary() {
 }
 
 void TMainWindow::ScrollHistory(int rows) {
-    Terminal.Renderer.ScrollView(rows);
+    Terminal.View.ScrollView(rows);
     UpdateHistoryBar();
     View->PictureChanged();
 }
 
 void TMainWindow::ViewLive() {
-    if (Terminal.Renderer.ViewBack() == 0 && !HistoryBar->isVisible())
+    if (Terminal.View.ViewBack() == 0 && !HistoryBar->isVisible())
         return;
-    Terminal.Renderer.ViewLive();
+    Terminal.View.ViewLive();
     UpdateHistoryBar();
     View->PictureChanged();
 }
 
 void TMainWindow::UpdateHistoryBar() {
-    const TRenderer& renderer = Terminal.Renderer;
-    const bool back = renderer.ViewBack() > 0;
+    const TView& view = Terminal.View;
+    const bool back = view.ViewBack() > 0;
     if (back) {
         // The bar's bottom is the live screen; its top the oldest row kept.
         const QSignalBlocker quiet(HistoryBar);
         HistoryBar->setRange(0, Terminal.History.Count());
         HistoryBar->setPageStep(std::max(Terminal.ScreenRows, 1));
-        HistoryBar->setValue(static_cast<int>(renderer.ViewTop() - Terminal.History.Dropped()));
+        HistoryBar->setValue(static_cast<int>(view.ViewTop() - Terminal.History.Dropped()));
         const int width = HistoryBar->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         HistoryBar->setGeometry(View->width() - width, 0, width, View->height());
     }
@@ -359,7 +359,7 @@ void TMainWindow::UpdateHistoryBar() {
 }
 
 void TMainWindow::ShowTerminalMenu(const QPoint& globalPos) {
-    CopyItem->setEnabled(Terminal.Renderer.Selection() != nullptr);
+    CopyItem->setEnabled(Terminal.View.Selection() != nullptr);
     PasteItem->setEnabled(PasteAllowed() && !ClipboardText().isEmpty());
     StopPasteItem->setEnabled(Connected == 1 && Link().TextProgress().Active());
     TerminalMenu->popup(globalPos);

@@ -15,11 +15,7 @@ namespace lemnar {
 
 namespace {
 
-constexpr TColor Black = Rgb(0, 0, 0);
-constexpr TColor White = Rgb(255, 255, 255);
-
 constexpr char SwitchOn[] = "_G1~";
-constexpr char SwitchOff[] = "&G0~";
 constexpr char LineCommand[] = "&L~";
 constexpr char PointCommand[] = "&P~";
 constexpr char BoxCommand[] = "&B~";

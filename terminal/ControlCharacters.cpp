@@ -38,6 +38,33 @@ void TTerminal::BackspaceInPlace() {
     ShowCursor();
 }
 
+void TTerminal::BackspaceErasing() {
+    if (CursorCol <= 0)
+        return;
+    HideCursor();
+    --CaretCol;
+    --CursorCol;
+    PutChar(' ');
+    HideCursor();
+    --CaretCol;
+    --CursorCol;
+    StampCell(CursorRow, CursorCol, TextFg, TextBg);
+    ShowCursor();
+}
+
+void TTerminal::ControlCharacter(char c) {
+    if (c == Lf)
+        LineFeed();
+    else if (c == Cr)
+        CarriageReturn();
+    else if (c == Bs && TerminalType == TermAnsi)
+        BackspaceInPlace();
+    else if (c == Bs)
+        BackspaceErasing();
+    else if (c == Bel)
+        Bell();
+}
+
 void TTerminal::Bell() {
     Host.MessageBeep(AlertBeep);
 }

@@ -33,8 +33,6 @@ constexpr TWrittenBytes WrittenBytes = [] {
     return t;
 }();
 
-constexpr char SwitchOff[] = "&G0~";
-
 } // namespace
 
 void TTerminal::TelnetDataAvailable(const std::uint8_t* data, std::size_t n) {
@@ -67,7 +65,6 @@ void TTerminal::TelnetDataAvailable(const std::uint8_t* data, std::size_t n) {
         const int count = length;
         const bool* written = TerminalType == TermQnx ? WrittenBytes.Qnx : WrittenBytes.Other;
         for (int i = 0; i < count;) {
-            RecvIndex = i;
             // Outside any sequence, the bytes up to the next one the
             // interpreters act on are characters, written in one go.
             if (CommandMode == 0 && EscState == EscGround &&
@@ -83,7 +80,6 @@ void TTerminal::TelnetDataAvailable(const std::uint8_t* data, std::size_t n) {
             DispatchByte(RecvText[i]);
             ++i;
         }
-        RecvIndex = count;
         if (ended)
             return;
     }

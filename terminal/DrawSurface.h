@@ -16,6 +16,9 @@ constexpr TColor Rgb(unsigned r, unsigned g, unsigned b) {
     return (r << 16) | (g << 8) | b;
 }
 
+constexpr TColor Black = Rgb(0, 0, 0);
+constexpr TColor White = Rgb(255, 255, 255);
+
 enum class TMixMode { Copy, Xor };       // raster mix of the pen and of Rectangle's fill
 enum class TBrushStyle { Solid, Clear }; // Clear: text has a transparent background
 enum class TCopyMode { SrcCopy, SrcXor };

@@ -241,17 +241,6 @@ bool FinishSequence(TTerminal& t, char finalByte) {
     return false;
 }
 
-void ControlCharacter(TTerminal& t, char c) {
-    if (c == Lf)
-        t.LineFeed();
-    else if (c == Cr)
-        t.CarriageReturn();
-    else if (c == Bs)
-        t.BackspaceInPlace();
-    else if (c == Bel)
-        t.Bell();
-}
-
 // ESC G x: the switch command ESC G '1' or '0', completed by '~'.
 void StoreSwitch(TTerminal& t, char arg) {
     t.AnsiParams[0] = arg;
@@ -303,7 +292,7 @@ bool TTerminal::InterpretAnsi() {
         return c != '~';
     case EscControl:
         // LF, CR, BS, BEL; other bytes do nothing
-        ControlCharacter(*this, c);
+        ControlCharacter(c);
         EscState = EscGround;
         return false;
     default:

@@ -12,34 +12,6 @@ namespace {
 constexpr int TtyAfterG = 11;    // ESC G received
 constexpr int TtyAfterGArg = 12; // ESC G x received: waiting for '~'
 
-// Blanks the cell left of the cursor and moves onto it: step back, write a
-// blank (which steps forward again), step back, restamp. At column 0 there is
-// nothing to the left: the cursor and the cells stay as they are.
-void BackSpace(TTerminal& t) {
-    if (t.CursorCol <= 0)
-        return;
-    t.HideCursor();
-    --t.CaretCol;
-    --t.CursorCol;
-    t.PutChar(' ');
-    t.HideCursor();
-    --t.CaretCol;
-    --t.CursorCol;
-    t.StampCell(t.CursorRow, t.CursorCol, t.TextFg, t.TextBg);
-    t.ShowCursor();
-}
-
-void ControlCharacter(TTerminal& t, char c) {
-    if (c == Lf)
-        t.LineFeed();
-    else if (c == Cr)
-        t.CarriageReturn();
-    else if (c == Bs)
-        BackSpace(t);
-    else if (c == Bel)
-        t.Bell();
-}
-
 // ESC G x: the switch command ESC G '1' or '0', completed by '~'.
 void StoreSwitch(TTerminal& t, char arg) {
     t.GraphicsArg = arg;
@@ -79,7 +51,7 @@ void TTerminal::InterpretTty() {
         return;
     case EscControl:
         // LF, CR, destructive BS, BEL; other bytes do nothing
-        ControlCharacter(*this, c);
+        ControlCharacter(c);
         EscState = EscGround;
         return;
     default:

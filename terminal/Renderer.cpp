@@ -1,31 +1,93 @@
 #include "terminal/Renderer.h"
 
 #include "terminal/Terminal.h"
+#include "terminal/View.h"
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
+#include <iterator>
 
 namespace lemnar {
 
-namespace {
-constexpr TColor Black = Rgb(0, 0, 0);
-} // namespace
+TRenderer::TRenderer(const TTerminal& terminal, TScreenDamage& damage, TView& view,
+                     const TSurfaces& surfaces)
+    : Terminal(terminal), Damage(damage), View(view), Window(surfaces.Window),
+      ScreenBitmap(surfaces.ScreenBitmap), CursorBitmap(surfaces.Cursor),
+      ShownPicture(surfaces.Shown) {}
 
-TRenderer::TRenderer(TTerminal& terminal, TDrawSurface& window, TDrawSurface& screenBitmap,
-                     TDrawSurface& cursorBitmap, TDrawSurface& shown)
-    : Terminal(terminal), Window(window), ScreenBitmap(screenBitmap), CursorBitmap(cursorBitmap),
-      ShownPicture(shown) {}
+TDrawSurface& TRenderer::Surface(TPicture picture) {
+    switch (picture) {
+    case TPicture::Window:
+        return Window;
+    case TPicture::ScreenBitmap:
+        return ScreenBitmap;
+    case TPicture::Shown:
+        break;
+    }
+    return ShownPicture;
+}
 
 const TDrawSurface& TRenderer::Look(TPicture picture) {
     Update();
-    return picture == TPicture::Window ? Window : ScreenBitmap;
+    return Surface(picture);
 }
 
 TDrawSurface& TRenderer::Draw(TPicture picture) {
     Update();
     WindowAlike = false;
-    Selected = false;
-    return picture == TPicture::Window ? Window : ScreenBitmap;
+    View.ClearSelection();
+    return Surface(picture);
+}
+
+TTextMetrics TRenderer::Measure(const TFontSpec& font) {
+    Draw(TPicture::Window).SetFont(font);
+    return Window.TextMetrics();
+}
+
+void TRenderer::Resize(const TFontSpec& font, int cols, int rows) {
+    Update();
+    WindowAlike = false;
+    View.ClearSelection();
+    const int cellWidth = Terminal.CellWidth;
+    const int width = cols * cellWidth;
+    const int height = rows * Terminal.CellHeight;
+    // The window picture took the font when it was measured.
+    Window.Resize(width, height);
+    Window.SetBrushColor(Black);
+    Window.SetBrushStyle(TBrushStyle::Solid);
+    Window.SetPenMode(TMixMode::Copy);
+    Window.SetPenWidth(1);
+
+    ScreenBitmap.Resize(width, height);
+    ScreenBitmap.SetBrushColor(Black);
+    ScreenBitmap.SetBrushStyle(TBrushStyle::Solid);
+    ScreenBitmap.SetPenMode(TMixMode::Copy);
+    ScreenBitmap.SetPenWidth(Window.PenWidth());
+    ScreenBitmap.SetFont(font);
+    ScreenBitmap.SetFontColor(Window.FontColor());
+
+    CursorBitmap.Resize(cellWidth, 2);
+    CursorBitmap.SetBrushColor(White);
+    CursorBitmap.SetBrushStyle(TBrushStyle::Solid);
+    CursorBitmap.FillRect(0, 0, cellWidth, 2);
+}
+
+void TRenderer::BlankBlack() {
+    for (TPicture p : {TPicture::Window, TPicture::ScreenBitmap}) {
+        TDrawSurface& s = Draw(p);
+        s.SetBrushColor(Black);
+        s.SetBrushStyle(TBrushStyle::Solid);
+        s.FillRect(0, 0, s.Width(), s.Height());
+    }
+    WindowTakesAll();
+}
+
+void TRenderer::BlankInBrush() {
+    for (TPicture p : {TPicture::Window, TPicture::ScreenBitmap}) {
+        TDrawSurface& s = Draw(p);
+        s.FillRect(0, 0, s.Width(), s.Height());
+    }
 }
 
 void TRenderer::WindowTakesAll() {
@@ -33,20 +95,34 @@ void TRenderer::WindowTakesAll() {
     Window.CopyRect(0, 0, ScreenBitmap.Width(), ScreenBitmap.Height(), ScreenBitmap, 0, 0,
                     TCopyMode::SrcCopy);
     WindowAlike = true;
-    BarCount = 0;
+    NoBarsOnWindow();
 }
 
-void TRenderer::MoveRows(int dstY, int srcY, int h, int top, int height) {
+void TRenderer::MoveRows(int first, int last, int by) {
     Update();
+    const int h = Terminal.CellHeight;
+    const int top = std::min(first, first + by);
+    const int count = last - first + 2; // the rows moved and the one they left or took
     const int width = ScreenBitmap.Width();
-    ScreenBitmap.CopyRect(0, dstY, width, h, ScreenBitmap, 0, srcY, TCopyMode::SrcCopy);
-    Window.CopyRect(0, top, width, height, ScreenBitmap, 0, top, TCopyMode::SrcCopy);
-    const int cellHeight = Terminal.CellHeight;
-    ForgetBarsInRows(top / cellHeight, (top + height) / cellHeight);
+    ScreenBitmap.CopyRect(0, (first + by) * h, width, (last - first + 1) * h, ScreenBitmap, 0,
+                          first * h, TCopyMode::SrcCopy);
+    Window.CopyRect(0, top * h, width, count * h, ScreenBitmap, 0, top * h, TCopyMode::SrcCopy);
+    // The bar is off here (ESC hid it); any other bar in those rows is gone.
+    if (AnyOnWindow) {
+        for (int r = std::max(top, 0); r < std::min(top + count, BarRows); ++r)
+            std::fill(std::begin(OnWindow[r]), std::end(OnWindow[r]), 0);
+    }
+}
+
+void TRenderer::NoBarsOnWindow() {
+    if (AnyOnWindow) {
+        std::memset(OnWindow, 0, sizeof OnWindow);
+        AnyOnWindow = false;
+    }
 }
 
 void TRenderer::Update() {
-    TScreenDamage& damage = Terminal.Damage;
+    TScreenDamage& damage = Damage;
     if (!damage.Pending)
         return;
     ++UpdateCount;
@@ -62,11 +138,17 @@ void TRenderer::Update() {
     // same way gives that; otherwise it takes a copy at the end.
     bool copyToWindow = false;
     if (damage.Scrolls > 0) {
-        const bool alike = WindowAlike && !EachChange;
-        if (alike) {
-            for (int i = 0; i < BarCount; ++i)
-                XorBar(Bars[i].Row, Bars[i].Col);
-            BarCount = 0;
+        const bool alike = WindowAlike && !Plain;
+        if (alike && AnyOnWindow) {
+            for (int r = 0; r < BarRows; ++r) {
+                int from = 0;
+                int to = 0;
+                for (int at = 0; NextCellRun(OnWindow[r], at, StoreCols, from, to); at = to) {
+                    for (int c = from; c < to; ++c)
+                        XorBar(r, c);
+                }
+            }
+            NoBarsOnWindow();
         }
         Scroll(damage.Scrolls, alike);
         copyToWindow = !alike;
@@ -82,7 +164,7 @@ void TRenderer::Update() {
     const TTextMetrics windowCell = Window.TextMetrics();
     const int cellWidth = Terminal.CellWidth;
     const int cellHeight = Terminal.CellHeight;
-    const bool whole = !EachChange && bitmapCell.AveCharWidth == cellWidth &&
+    const bool whole = !Plain && bitmapCell.AveCharWidth == cellWidth &&
                        bitmapCell.Height == cellHeight && windowCell.AveCharWidth == cellWidth &&
                        windowCell.Height == cellHeight;
     const int rows = std::min(Terminal.ScreenRows, StoreRows);
@@ -94,23 +176,39 @@ void TRenderer::Update() {
         Window.CopyRect(0, 0, ScreenBitmap.Width(), ScreenBitmap.Height(), ScreenBitmap, 0, 0,
                         TCopyMode::SrcCopy);
         WindowAlike = true;
-        BarCount = 0;
+        NoBarsOnWindow();
     }
-    for (int i = 0; i < damage.BarCount; ++i) {
-        XorBar(damage.Bars[i].Row, damage.Bars[i].Col);
-        ToggleBar(damage.Bars[i].Row, damage.Bars[i].Col);
+    if (damage.AnyBars) {
+        for (int r = 0; r < BarRows; ++r) {
+            int from = 0;
+            int to = 0;
+            for (int at = 0; NextCellRun(damage.Bars[r], at, StoreCols, from, to); at = to) {
+                for (int c = from; c < to; ++c)
+                    XorBar(r, c);
+                if (WindowAlike) {
+                    // Bars on the window picture and not on ScreenBitmap.
+                    AnyOnWindow = true;
+                    for (int c = from; c < to; ++c)
+                        OnWindow[r][c / 64] ^= std::uint64_t{1} << (c % 64);
+                }
+            }
+        }
     }
-    KeepSelection();
+    View.KeepSelection(damage);
 
     // The colours drawing each change at once would have left.
     Window.SetBrushStyle(windowStyle);
     ScreenBitmap.SetBrushStyle(damage.Scrolls > 0 ? TBrushStyle::Solid : bitmapStyle);
-    Window.SetBrushColor(damage.Drawn ? TextPalette[damage.LastBg] : windowBrush);
-    Window.SetFontColor(damage.Drawn ? TextPalette[damage.LastFg] : windowFont);
-    ScreenBitmap.SetBrushColor(damage.ScrolledLast ? Black
-                               : damage.Drawn      ? TextPalette[damage.LastBg]
-                                                   : bitmapBrush);
-    ScreenBitmap.SetFontColor(damage.Drawn ? TextPalette[damage.LastFg] : bitmapFont);
+    // A scroll leaves ScreenBitmap's brush black; a cell drawn after it, that
+    // cell's colours.
+    const bool drawn = damage.LastChanged;
+    const bool scrolledLast = damage.Scrolls > (drawn ? damage.ScrollsBeforeLast : 0);
+    Window.SetBrushColor(drawn ? TextPalette[damage.LastBg] : windowBrush);
+    Window.SetFontColor(drawn ? TextPalette[damage.LastFg] : windowFont);
+    ScreenBitmap.SetBrushColor(scrolledLast ? Black
+                               : drawn      ? TextPalette[damage.LastBg]
+                                            : bitmapBrush);
+    ScreenBitmap.SetFontColor(drawn ? TextPalette[damage.LastFg] : bitmapFont);
     damage = TScreenDamage{};
 }
 
@@ -124,7 +222,7 @@ void TRenderer::Scroll(int scrolls, bool windowAlike) {
         s->SetBrushColor(Black);
         s->SetBrushStyle(TBrushStyle::Solid);
         const int width = s->Width();
-        if (EachChange) {
+        if (Plain) {
             const int height = s->Height();
             // As each scroll does it: a copy of the picture onto itself, then
             // the strip.
@@ -143,38 +241,8 @@ void TRenderer::Scroll(int scrolls, bool windowAlike) {
     }
 }
 
-namespace {
-
-// The first run of set bits [from, to) in [at, end). false: none.
-bool NextRun(const std::uint64_t* words, int at, int end, int& from, int& to) {
-    int c = at;
-    while (c < end) {
-        const std::uint64_t w = words[c / 64] >> (c % 64);
-        if (w != 0) {
-            c += std::countr_zero(w);
-            break;
-        }
-        c = (c / 64 + 1) * 64;
-    }
-    if (c >= end)
-        return false;
-    from = c;
-    while (c < end) {
-        const std::uint64_t w = ~words[c / 64] >> (c % 64);
-        if (w != 0) {
-            c += std::countr_zero(w);
-            break;
-        }
-        c = (c / 64 + 1) * 64;
-    }
-    to = std::min(c, end);
-    return true;
-}
-
-} // namespace
-
 bool TRenderer::RowCovered(int row) const {
-    const std::uint64_t* words = Terminal.Damage.Dirty[row];
+    const std::uint64_t* words = Damage.Dirty[row];
     const int cols = std::min(Terminal.ScreenCols, StoreCols);
     for (int w = 0; w * 64 < cols; ++w) {
         const int n = std::min(cols - w * 64, 64);
@@ -186,18 +254,18 @@ bool TRenderer::RowCovered(int row) const {
 }
 
 void TRenderer::DrawRow(int row, bool onWindow, bool whole) {
-    const std::uint64_t* words = Terminal.Damage.Dirty[row];
+    const std::uint64_t* words = Damage.Dirty[row];
     const int end = std::min(Terminal.ScreenCols, StoreCols);
     int from = 0;
     int to = 0;
-    for (int at = 0; NextRun(words, at, end, from, to); at = to)
+    for (int at = 0; NextCellRun(words, at, end, from, to); at = to)
         DrawRun(row, from, to, onWindow, whole);
 }
 
 void TRenderer::WindowTakesRuns() {
     // The window takes the cells drawn and nothing else: elsewhere it may
     // differ from ScreenBitmap, by its bars or more.
-    const TScreenDamage& damage = Terminal.Damage;
+    const TScreenDamage& damage = Damage;
     const int rows = std::min(Terminal.ScreenRows, StoreRows);
     const int cols = std::min(Terminal.ScreenCols, StoreCols);
     const int cellWidth = Terminal.CellWidth;
@@ -205,10 +273,11 @@ void TRenderer::WindowTakesRuns() {
     for (int r = 0; r < rows; ++r) {
         int from = 0;
         int to = 0;
-        for (int at = 0; NextRun(damage.Dirty[r], at, cols, from, to); at = to) {
+        for (int at = 0; NextCellRun(damage.Dirty[r], at, cols, from, to); at = to) {
             Window.CopyRect(from * cellWidth, r * cellHeight, (to - from) * cellWidth, cellHeight,
                             ScreenBitmap, from * cellWidth, r * cellHeight, TCopyMode::SrcCopy);
-            ForgetBarsIn(r, from, to);
+            if (AnyOnWindow)
+                ClearCellBits(OnWindow[r], from, to);
         }
     }
 }
@@ -241,78 +310,16 @@ void TRenderer::DrawRun(int row, int from, int to, bool onWindow, bool whole) {
         }
         c = end;
     }
-    if (onWindow)
-        ForgetBarsIn(row, from, to);
+    if (onWindow && AnyOnWindow)
+        ClearCellBits(OnWindow[row], from, to);
 }
 
 // --- What the window shows ------------------------------------------------------
 
-long long TRenderer::LiveTop() const {
-    return Terminal.History.Dropped() + Terminal.History.Count();
-}
-
-long long TRenderer::ViewTop() const {
-    if (!Viewing)
-        return LiveTop();
-    // History that went from the old end takes the view along.
-    return std::clamp(ViewTopLine, Terminal.History.Dropped(), LiveTop());
-}
-
-int TRenderer::ViewBack() const {
-    return static_cast<int>(LiveTop() - ViewTop());
-}
-
-void TRenderer::ScrollView(int rows) {
-    const long long top = std::clamp(ViewTop() - rows, Terminal.History.Dropped(), LiveTop());
-    Viewing = top < LiveTop();
-    ViewTopLine = top;
-}
-
-void TRenderer::Select(const TSelection& selection) {
-    Selecting = selection;
-    if (selection.ToLine < selection.FromLine ||
-        (selection.ToLine == selection.FromLine && selection.ToCol < selection.FromCol)) {
-        std::swap(Selecting.FromLine, Selecting.ToLine);
-        std::swap(Selecting.FromCol, Selecting.ToCol);
-    }
-    Selected = true;
-}
-
-void TRenderer::KeepSelection() {
-    if (!Selected)
-        return;
-    const TScreenDamage& damage = Terminal.Damage;
-    const long long live = LiveTop();
-    // Rows that scrolled into the history with cells still to draw.
-    if (damage.DirtyPushed && live - damage.Scrolls + damage.FirstDirtyPush <= Selecting.ToLine &&
-        Selecting.FromLine < live) {
-        Selected = false;
-        return;
-    }
-    const int rows = std::min(Terminal.ScreenRows, StoreRows);
-    const int cols = std::min(Terminal.ScreenCols, StoreCols);
-    for (int r = 0; r < rows; ++r) {
-        const long long line = live + r;
-        if (line < Selecting.FromLine || line > Selecting.ToLine)
-            continue;
-        // The selected columns of this line, and the recorded runs on it.
-        const int first = line == Selecting.FromLine ? Selecting.FromCol : 0;
-        const int last = line == Selecting.ToLine ? Selecting.ToCol : cols - 1;
-        int from = 0;
-        int to = 0;
-        for (int at = 0; NextRun(damage.Dirty[r], at, cols, from, to); at = to) {
-            if (from <= last && to - 1 >= first) {
-                Selected = false;
-                return;
-            }
-        }
-    }
-}
-
-const TDrawSurface& TRenderer::Shown() {
+TPicture TRenderer::Show() {
     Update();
-    if (!Viewing && !Selected)
-        return Window;
+    if (!View.ShowsOwnPicture())
+        return TPicture::Window;
     TDrawSurface& shown = ShownPicture;
     if (shown.Width() != Window.Width() || shown.Height() != Window.Height())
         shown.Resize(Window.Width(), Window.Height());
@@ -320,8 +327,8 @@ const TDrawSurface& TRenderer::Shown() {
         shown.SetFont(Window.Font());
     shown.SetBrushStyle(TBrushStyle::Solid);
     const TScrollback& history = Terminal.History;
-    const long long top = ViewTop();
-    const long long live = LiveTop();
+    const long long top = View.ViewTop();
+    const long long live = View.LiveTop();
     const int cellHeight = Terminal.CellHeight;
     for (int y = 0; y < Terminal.ScreenRows; ++y) {
         const long long line = top + y;
@@ -333,9 +340,9 @@ const TDrawSurface& TRenderer::Shown() {
                            static_cast<int>(line - live) * cellHeight, TCopyMode::SrcCopy);
         }
     }
-    if (Selected)
+    if (View.Selection() != nullptr)
         InvertSelection();
-    return shown;
+    return TPicture::Shown;
 }
 
 void TRenderer::DrawHistoryRow(int y, int i) {
@@ -379,19 +386,19 @@ void TRenderer::DrawHistoryRow(int y, int i) {
 
 void TRenderer::InvertSelection() {
     TDrawSurface& shown = ShownPicture;
-    constexpr TColor White = Rgb(255, 255, 255);
     shown.SetPenMode(TMixMode::Xor);
     shown.SetPenColor(White);
     shown.SetBrushColor(White);
     const int cellWidth = Terminal.CellWidth;
     const int cellHeight = Terminal.CellHeight;
+    const TSelection& selecting = *View.Selection();
     const int last = Terminal.ScreenCols - 1;
     for (int y = 0; y < Terminal.ScreenRows; ++y) {
-        const long long line = LineAt(y);
-        if (line < Selecting.FromLine || line > Selecting.ToLine)
+        const long long line = View.LineAt(y);
+        if (line < selecting.FromLine || line > selecting.ToLine)
             continue;
-        const int from = std::clamp(line == Selecting.FromLine ? Selecting.FromCol : 0, 0, last);
-        const int to = std::clamp(line == Selecting.ToLine ? Selecting.ToCol : last, 0, last);
+        const int from = std::clamp(line == selecting.FromLine ? selecting.FromCol : 0, 0, last);
+        const int to = std::clamp(line == selecting.ToLine ? selecting.ToCol : last, 0, last);
         if (from <= to)
             shown.Rectangle(from * cellWidth, y * cellHeight, (to + 1) * cellWidth,
                             (y + 1) * cellHeight);
@@ -403,42 +410,6 @@ void TRenderer::XorBar(int row, int col) {
     const int cellWidth = Terminal.CellWidth;
     Window.CopyRect(col * cellWidth, (row + 1) * Terminal.CellHeight - 2, cellWidth, 2,
                     CursorBitmap, 0, 0, TCopyMode::SrcXor);
-}
-
-void TRenderer::ToggleBar(int row, int col) {
-    if (!WindowAlike)
-        return;
-    for (int i = 0; i < BarCount; ++i) {
-        if (Bars[i].Row == row && Bars[i].Col == col) {
-            Bars[i] = Bars[--BarCount];
-            return;
-        }
-    }
-    if (BarCount == MaxBars) {
-        // Too many to keep track of: the next scroll copies the window whole.
-        WindowAlike = false;
-        BarCount = 0;
-        return;
-    }
-    Bars[BarCount++] = {row, col};
-}
-
-void TRenderer::ForgetBarsIn(int row, int from, int to) {
-    for (int i = 0; i < BarCount;) {
-        if (Bars[i].Row == row && Bars[i].Col >= from && Bars[i].Col < to)
-            Bars[i] = Bars[--BarCount];
-        else
-            ++i;
-    }
-}
-
-void TRenderer::ForgetBarsInRows(int top, int bottom) {
-    for (int i = 0; i < BarCount;) {
-        if (Bars[i].Row >= top && Bars[i].Row < bottom)
-            Bars[i] = Bars[--BarCount];
-        else
-            ++i;
-    }
 }
 
 } // namespace lemnar

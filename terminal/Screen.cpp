@@ -11,16 +11,8 @@
 
 namespace lemnar {
 
-namespace {
-
-constexpr TColor Black = Rgb(0, 0, 0);
-constexpr TColor White = Rgb(255, 255, 255);
-
-} // namespace
-
-TTerminal::TTerminal(TTerminalHost& host, TDrawSurface& window, TDrawSurface& screenBitmap,
-                     TDrawSurface& cursorBitmap, TDrawSurface& shown)
-    : Host(host), Renderer(*this, window, screenBitmap, cursorBitmap, shown) {
+TTerminal::TTerminal(TTerminalHost& host, const TSurfaces& surfaces)
+    : Host(host), View(*this), Renderer(*this, Damage, View, surfaces) {
     for (auto& row : ScreenCells)
         std::fill(std::begin(row), std::end(row), Cell{' ', 3, 3, 0});
 }
@@ -28,17 +20,14 @@ TTerminal::TTerminal(TTerminalHost& host, TDrawSurface& window, TDrawSurface& sc
 void TTerminal::UsePlainPath(bool on) {
     Renderer.Update();
     Plain = on;
-    Renderer.SetEachChange(on);
+    Renderer.UsePlainPath(on);
 }
 
 void TTerminal::UpdateCellMetrics() {
     // The rows change: the window shows the live grid again.
-    Renderer.ViewLive();
-    TDrawSurface& window = Renderer.Draw(TPicture::Window);
-    TDrawSurface& bitmap = Renderer.Draw(TPicture::ScreenBitmap);
+    View.ViewLive();
     const TFontSpec font = Host.WindowFont();
-    window.SetFont(font);
-    const TTextMetrics metrics = window.TextMetrics();
+    const TTextMetrics metrics = Renderer.Measure(font);
     CellWidth = std::max(1, metrics.AveCharWidth);
     CellHeight = std::max(1, metrics.Height);
 
@@ -56,39 +45,14 @@ void TTerminal::UpdateCellMetrics() {
     const int width = ScreenCols * CellWidth;
     const int height = ScreenRows * CellHeight;
     Host.SetClientSize(width, height);
-
-    window.Resize(width, height);
-    window.SetBrushColor(Black);
-    window.SetBrushStyle(TBrushStyle::Solid);
-    window.SetPenMode(TMixMode::Copy);
-    window.SetPenWidth(1);
-
-    bitmap.Resize(width, height);
-    bitmap.SetBrushColor(Black);
-    bitmap.SetBrushStyle(TBrushStyle::Solid);
-    bitmap.SetPenMode(TMixMode::Copy);
-    bitmap.SetPenWidth(window.PenWidth());
-    bitmap.SetFont(font);
-    bitmap.SetFontColor(window.FontColor());
-
-    TDrawSurface& cursor = Renderer.Cursor();
-    cursor.Resize(CellWidth, 2);
-    cursor.SetBrushColor(White);
-    cursor.SetBrushStyle(TBrushStyle::Solid);
-    cursor.FillRect(0, 0, CellWidth, 2);
+    Renderer.Resize(font, ScreenCols, ScreenRows);
 }
 
 void TTerminal::ResetScreen() {
     for (auto& row : ScreenCells)
         std::fill(std::begin(row), std::end(row), Cell{' ', 3, 3, 0});
     Unpaint();
-    for (TPicture p : {TPicture::Window, TPicture::ScreenBitmap}) {
-        TDrawSurface& s = Renderer.Draw(p);
-        s.SetBrushColor(Black);
-        s.SetBrushStyle(TBrushStyle::Solid);
-        s.FillRect(0, 0, s.Width(), s.Height());
-    }
-    Renderer.WindowTakesAll();
+    Renderer.BlankBlack();
     CursorRow = CursorCol = CaretRow = CaretCol = 0;
     CursorDrawn = 0;
 }
@@ -97,12 +61,6 @@ void TTerminal::FormPaint() {
     Renderer.WindowTakesAll();
     if (CommandMode == 0)
         ShowCursor();
-}
-
-void TTerminal::BarsFull(int row, int col) {
-    // More bars waiting than the record holds: draw what is there first.
-    Renderer.Update();
-    Damage.Bar(row, col);
 }
 
 void TTerminal::DrawCell(int row, int col) {
@@ -282,8 +240,9 @@ void TTerminal::ScrollUp() {
 void TTerminal::MoveRows(int first, int last, int by) {
     if (first > last)
         return;
-    // What was recorded goes on the pictures before the cells move under it.
-    Renderer.Update();
+    // The pictures move first, with what was recorded drawn on them; then the
+    // cells. The cursor bar is off here: ESC has hidden it.
+    Renderer.MoveRows(first, last, by);
     if (by > 0) {
         for (int r = last; r >= first; --r)
             std::copy_n(ScreenCells[r], ScreenCols, ScreenCells[r + by]);
@@ -293,10 +252,6 @@ void TTerminal::MoveRows(int first, int last, int by) {
     }
     std::memmove(Painted[first + by], Painted[first],
                  sizeof(Painted[0]) * static_cast<std::size_t>(last - first + 1));
-    // The cursor bar is off here: ESC has hidden it.
-    const int h = CellHeight;
-    Renderer.MoveRows((first + by) * h, first * h, (last - first + 1) * h,
-                      std::min(first, first + by) * h, (last - first + 2) * h);
 }
 
 void TTerminal::ResetAfterDisconnect() {
@@ -309,10 +264,7 @@ void TTerminal::ResetAfterDisconnect() {
             StampCell(r, c, TextFg, TextBg);
         }
     // The fill uses the brush that the last drawn cell left on each picture.
-    for (TPicture p : {TPicture::Window, TPicture::ScreenBitmap}) {
-        TDrawSurface& s = Renderer.Draw(p);
-        s.FillRect(0, 0, s.Width(), s.Height());
-    }
+    Renderer.BlankInBrush();
     CursorCol = CursorRow = CaretCol = CaretRow = 0;
     ShowCursor();
 }

@@ -1,13 +1,13 @@
 #pragma once
-// What changed on the screen since the pictures were last brought up to date:
-// the cells to draw, the scrolls of the whole grid, the cursor bar's XORs on
-// the window picture and the colours the last drawn cell leaves the surfaces.
-// The terminal records here and never draws; the renderer reads it, draws,
-// and starts it afresh.
+// What changed in the cells since the pictures were last brought up to date:
+// the cells to draw, the scrolls of the whole grid and the cursor bar's XORs
+// on the window picture. The terminal records here and never draws; the
+// renderer reads it, draws, and starts it afresh.
 
 #include "terminal/Cell.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -34,101 +34,119 @@ inline void SetCellBits(std::uint64_t* words, int from, int to) {
     }
 }
 
+// Clears the bits [from, to) of a row (0 <= from < to <= StoreCols).
+inline void ClearCellBits(std::uint64_t* words, int from, int to) {
+    for (int w = from / 64; w * 64 < to; ++w) {
+        const int lo = std::max(from - w * 64, 0);
+        const int hi = std::min(to - w * 64, 64);
+        const std::uint64_t upper = hi == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << hi) - 1;
+        words[w] &= ~(upper & ~((std::uint64_t{1} << lo) - 1));
+    }
+}
+
 inline bool CellBit(const std::uint64_t* words, int col) {
     return ((words[col / 64] >> (col % 64)) & 1) != 0;
+}
+
+// The first run of set bits [from, to) in [at, end). false: none.
+inline bool NextCellRun(const std::uint64_t* words, int at, int end, int& from, int& to) {
+    int c = at;
+    while (c < end) {
+        const std::uint64_t w = words[c / 64] >> (c % 64);
+        if (w != 0) {
+            c += std::countr_zero(w);
+            break;
+        }
+        c = (c / 64 + 1) * 64;
+    }
+    if (c >= end)
+        return false;
+    from = c;
+    while (c < end) {
+        const std::uint64_t w = ~words[c / 64] >> (c % 64);
+        if (w != 0) {
+            c += std::countr_zero(w);
+            break;
+        }
+        c = (c / 64 + 1) * 64;
+    }
+    to = std::min(c, end);
+    return true;
+}
+
+// The cursor bar sits on the bottom two pixel rows of its cell. Cells one
+// pixel high put the bar of the row below the grid onto its last row, so the
+// bar records keep one row more than the store.
+constexpr int BarRows = StoreRows + 1;
+
+// Whether a bar at (row, col) can touch a picture at all; one that cannot is
+// not recorded (the drawing would be clipped away whole).
+inline bool BarInRange(int row, int col) {
+    return row >= 0 && row < BarRows && col >= 0 && col < StoreCols;
 }
 
 class TScreenDamage {
   public:
     static constexpr int WordsPerRow = CellWordsPerRow;
     static_assert(WordsPerRow == 3);
-    // Bar XORs waiting at once; more bring the pictures up to date first.
-    static constexpr int MaxBars = 8;
 
-    struct TBar {
-        int Row;
-        int Col;
-    };
-
-    // Cells [from, to) of a row are to be drawn from their content; a bar
-    // XOR-ed on one of them before is wiped by the drawing.
-    void Cells(int row, int from, int to) {
+    // Cells [from, to) of a row are to be drawn from their content; last is
+    // the last of them changed. A bar XOR-ed on one of them before is wiped
+    // by the drawing.
+    void Cells(int row, int from, int to, const Cell& last) {
         Pending = true;
         SetCellBits(Dirty[row], from, to);
-        if (BarCount != 0) [[unlikely]]
-            DropBars(row, from, to);
-    }
-    // The colours of the last cell drawn, palette indices.
-    void Colours(std::uint8_t fg, std::uint8_t bg) {
-        Drawn = true;
-        LastFg = fg;
-        LastBg = bg;
-        ScrolledLast = false;
+        if (AnyBars) [[unlikely]]
+            ClearCellBits(Bars[row], from, to);
+        LastChanged = true;
+        LastFg = last.Fg;
+        LastBg = last.Bg;
+        ScrollsBeforeLast = Scrolls;
     }
     // The grid of `rows` rows moved up one row: the pictures move up a row and
     // a black strip comes in; the window takes all of ScreenBitmap, which
     // wipes every bar XOR-ed on it.
     void Scroll(int rows) {
         Pending = true;
-        if (!DirtyPushed && (Dirty[0][0] | Dirty[0][1] | Dirty[0][2]) != 0) {
+        if (FirstChangedPush < 0 && (Dirty[0][0] | Dirty[0][1] | Dirty[0][2]) != 0) {
             // The top row goes to the history with cells still to draw.
-            DirtyPushed = true;
-            FirstDirtyPush = Scrolls;
+            FirstChangedPush = Scrolls;
         }
         ++Scrolls;
         if (rows > 1)
             std::memmove(Dirty[0], Dirty[1], sizeof(Dirty[0]) * static_cast<std::size_t>(rows - 1));
         std::memset(Dirty[rows - 1], 0, sizeof(Dirty[0]));
-        BarCount = 0;
-        ScrolledLast = true;
+        if (AnyBars) {
+            std::memset(Bars, 0, sizeof Bars);
+            AnyBars = false;
+        }
     }
     // The bar XOR-ed at a cell: a second XOR at the same cell takes the first
-    // back. false: no room left; the pictures must be brought up to date first.
-    bool Bar(int row, int col) {
-        // Most often the XOR takes back the last one: a bar shown, then
-        // hidden again at the next character or sequence.
-        if (BarCount != 0 && Bars[BarCount - 1].Row == row && Bars[BarCount - 1].Col == col) {
-            --BarCount;
-            return true;
-        }
-        for (int i = 0; i < BarCount; ++i) {
-            if (Bars[i].Row == row && Bars[i].Col == col) {
-                Bars[i] = Bars[--BarCount];
-                return true;
-            }
-        }
-        if (BarCount == MaxBars)
-            return false;
+    // back, so one bit a cell records it.
+    void Bar(int row, int col) {
+        if (!BarInRange(row, col))
+            return;
         Pending = true;
-        Bars[BarCount++] = {row, col};
-        return true;
+        AnyBars = true;
+        Bars[row][col / 64] ^= std::uint64_t{1} << (col % 64);
     }
+
     // Anything to draw.
     bool Pending = false;
     std::uint64_t Dirty[StoreRows][WordsPerRow] = {};
     int Scrolls = 0;
     // A row with cells to draw scrolled off the top, at the scroll of this
-    // number (counted from 0) or a later one.
-    bool DirtyPushed = false;
-    int FirstDirtyPush = 0;
-    TBar Bars[MaxBars] = {};
-    int BarCount = 0;
-    // A cell was drawn; LastFg and LastBg are its colours.
-    bool Drawn = false;
+    // number (counted from 0) or a later one; -1: none did.
+    int FirstChangedPush = -1;
+    // The cells whose bar XOR is still to be made on the window picture.
+    std::uint64_t Bars[BarRows][WordsPerRow] = {};
+    bool AnyBars = false;
+    // A cell changed; LastFg and LastBg are the colours of the last one, and
+    // ScrollsBeforeLast the scrolls recorded before it.
+    bool LastChanged = false;
     std::uint8_t LastFg = 0;
     std::uint8_t LastBg = 0;
-    // A scroll came after the last cell drawn: ScreenBitmap's brush is black.
-    bool ScrolledLast = false;
-
-  private:
-    void DropBars(int row, int from, int to) {
-        for (int i = 0; i < BarCount;) {
-            if (Bars[i].Row == row && Bars[i].Col >= from && Bars[i].Col < to)
-                Bars[i] = Bars[--BarCount];
-            else
-                ++i;
-        }
-    }
+    int ScrollsBeforeLast = 0;
 };
 
 } // namespace lemnar

@@ -3,7 +3,7 @@
 // covers, in the history and on the grid alike, as the window shows them.
 // Also the word around a cell, which a double click selects.
 
-#include "terminal/Renderer.h"
+#include "terminal/View.h"
 
 #include <cstdint>
 #include <string>

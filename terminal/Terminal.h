@@ -3,14 +3,16 @@
 // three interpreters and the command channel. One object holds the whole
 // screen state under the names the rest of the program uses. It records what
 // changed (Damage) and never draws a cell itself: its Renderer brings the two
-// pictures up to date when something looks at them. It asks its host for the
-// window's size, font metrics and the alert beep.
+// pictures up to date when something looks at them, and its View keeps what
+// the window shows of the history and the selection. It asks its host for
+// the window's size and font and for the alert beep.
 
 #include "terminal/Cell.h"
 #include "terminal/DrawSurface.h"
 #include "terminal/Renderer.h"
 #include "terminal/ScreenDamage.h"
 #include "terminal/Scrollback.h"
+#include "terminal/View.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +22,8 @@ namespace lemnar {
 
 constexpr int RecvBlockSize = 1024;
 constexpr int CommandBufferSize = 82; // 81 command bytes and the terminator
+// The command that ends command mode; a protocol error runs it too.
+constexpr char SwitchOff[] = "&G0~";
 
 extern const TColor TextPalette[16];
 extern const TColor GraphicsPalette[16];
@@ -56,10 +60,10 @@ class TTerminalHost {
 
 class TTerminal {
   public:
-    // shown: the picture the window shows while it looks into the history
-    // or shows a selection.
-    TTerminal(TTerminalHost& host, TDrawSurface& window, TDrawSurface& screenBitmap,
-              TDrawSurface& cursorBitmap, TDrawSurface& shown);
+    // The renderer draws on the surfaces: the window picture, ScreenBitmap,
+    // CursorBitmap, and the picture the window shows while it looks into the
+    // history or shows a selection.
+    TTerminal(TTerminalHost& host, const TSurfaces& surfaces);
     TTerminal(const TTerminal&) = delete;
     TTerminal& operator=(const TTerminal&) = delete;
 
@@ -112,10 +116,6 @@ class TTerminal {
         return row >= 0 && row < ScreenRows && col >= 0 && col < ScreenCols;
     }
 
-    // The pictures, brought up to date: to read, or to draw on directly.
-    const TDrawSurface& Window() { return Renderer.Look(TPicture::Window); }
-    const TDrawSurface& ScreenBitmap() { return Renderer.Look(TPicture::ScreenBitmap); }
-
     // --- Control characters and the command switch, shared by the interpreters
     // LF: next row, scrolling on the bottom row; the column stays.
     void LineFeed();
@@ -124,8 +124,15 @@ class TTerminal {
     // BS of QNX and ANSI: one column left, never past column 0; the cell there
     // keeps its character and takes the current attributes.
     void BackspaceInPlace();
+    // BS of TTY: blanks the cell left of the cursor and moves onto it: step
+    // back, write a blank (which steps forward again), step back, restamp. At
+    // column 0 there is nothing to the left: the cursor and the cells stay.
+    void BackspaceErasing();
     // BEL: the platform's alert beep.
     void Bell();
+    // LF, CR, BS and BEL as the ANSI and TTY interpreters take them: BS in
+    // place for ANSI, erasing for TTY.
+    void ControlCharacter(char c);
     // ESC G x: CommandBuffer begins ESC, 'G', then '1' for x = '1', else '0'.
     void StoreCommandSwitch(char x);
     // The closing '~': the four-byte switch goes to the command channel.
@@ -173,7 +180,6 @@ class TTerminal {
 
     // Dispatcher
     char RecvText[RecvBlockSize + 1] = {};
-    int RecvIndex = 0;
     char CurrentByte = 0;
     int EscState = EscGround;
     std::uint8_t TerminalType = TermQnx;
@@ -205,13 +211,13 @@ class TTerminal {
     TTerminalHost& Host;
     // What changed since the pictures were last brought up to date.
     TScreenDamage Damage;
+    TView View;
     TRenderer Renderer;
 
     // true: every character goes through PutChar and every cell is stamped
     // and cleared alone, and the renderer draws each change at once: the
     // plain path, for tests and benchmarks that hold the usual one to it.
     void UsePlainPath(bool on);
-    bool PlainPath() const { return Plain; }
 
   private:
     bool Plain = false;
@@ -223,20 +229,17 @@ class TTerminal {
     }
     // The bar XOR-ed at a cell of the window picture.
     void BarAt(int row, int col) {
-        if (!Damage.Bar(row, col)) [[unlikely]]
-            BarsFull(row, col);
+        Damage.Bar(row, col);
         Changed();
     }
-    void BarsFull(int row, int col);
     // The cells [colFrom, colTo) of a row, inside the grid, stamped in the
     // text colours; with text, they take its bytes first.
     void StampRun(int row, int colFrom, int colTo, const char* text);
     // Marks cells [colFrom, colTo) of a row, inside the grid, for drawing;
     // last is the last of them drawn.
     void Damaged(int row, int colFrom, int colTo, const Cell& last) {
-        Damage.Cells(row, colFrom, colTo);
+        Damage.Cells(row, colFrom, colTo, last);
         SetCellBits(Painted[row], colFrom, colTo);
-        Damage.Colours(last.Fg, last.Bg);
         Changed();
     }
 

@@ -4,7 +4,7 @@
 
 #include "platform/MessageBox.h"
 #include "shell/MainWindow.h"
-#include "shell/TempDir.h"
+#include "support/TempDir.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -31,6 +32,16 @@ std::vector<std::string> ItemTexts(const QMenu* menu) {
     return texts;
 }
 
+// The item of menu with this text, as the user finds it.
+QAction* Item(const QMenu* menu, const std::string& text) {
+    for (QAction* a : menu->actions())
+        if (a->text().toStdString() == text)
+            return a;
+    ADD_FAILURE() << "no item " << text;
+    static QAction* const none = new QAction(); // an item that does nothing
+    return none;
+}
+
 TEST_F(TMenusTest, MenuItemsAndTheirStartStates) {
     Start({});
     EXPECT_EQ(Window->ConnectMenu->title().toStdString(), "Сервер");
@@ -39,47 +50,84 @@ TEST_F(TMenusTest, MenuItemsAndTheirStartStates) {
         (std::vector<std::string>{"Подключить", "Отключить", "Выход при отключении", "Выход"}));
     EXPECT_EQ(Window->HelpMenu->title().toStdString(), "Помощь");
     EXPECT_EQ(ItemTexts(Window->HelpMenu), (std::vector<std::string>{"Справка", "О программе"}));
-    EXPECT_EQ(Window->DisConn->statusTip().toStdString(), "Отключиться от QNX-сервера");
-    EXPECT_TRUE(Window->Conn->isEnabled());
-    EXPECT_FALSE(Window->DisConn->isEnabled());
-    EXPECT_FALSE(Window->N3->isChecked());
+    EXPECT_EQ(Item(Window->ConnectMenu, "Отключить")->statusTip().toStdString(),
+              "Отключиться от QNX-сервера");
+    EXPECT_TRUE(Item(Window->ConnectMenu, "Подключить")->isEnabled());
+    EXPECT_FALSE(Item(Window->ConnectMenu, "Отключить")->isEnabled());
+    EXPECT_FALSE(Item(Window->ConnectMenu, "Выход при отключении")->isChecked());
+
+    // Connect opens the host prompt; Quit, not connected, closes at once.
+    Window->CancelButtonClick();
+    ASSERT_FALSE(Window->Panel->isVisible());
+    Item(Window->ConnectMenu, "Подключить")->trigger();
+    EXPECT_TRUE(Window->Panel->isVisible());
+    EXPECT_TRUE(Window->HostEdit->isVisible());
+    Item(Window->ConnectMenu, "Выход")->trigger();
+    EXPECT_TRUE(WaitClosed());
+    EXPECT_TRUE(Boxes.empty());
 }
 
-// N3 switches ExitOnDisconnect; checked while connected, the peer's close
+// Connected, only Disconnect is enabled; it asks, and on Yes disconnects.
+TEST_F(TMenusTest, DisconnectFromTheMenu) {
+    TScriptedServer server(OwnThread);
+    Start({"h", server.HostPort()});
+    ASSERT_EQ(Window->Connected, 1);
+    QAction* conn = Item(Window->ConnectMenu, "Подключить");
+    QAction* disConn = Item(Window->ConnectMenu, "Отключить");
+    EXPECT_FALSE(conn->isEnabled());
+    EXPECT_TRUE(disConn->isEnabled());
+    Answers = {IdYes};
+    disConn->trigger();
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Отключиться от сервера ?"}));
+    EXPECT_EQ(Window->Connected, 0);
+    EXPECT_TRUE(conn->isEnabled());
+    EXPECT_FALSE(disConn->isEnabled());
+    EXPECT_TRUE(WaitUntil([&] { return server.PeerClosed(); }));
+}
+
+// "Выход при отключении" switches ExitOnDisconnect; checked while connected, the peer's close
 // then ends the program.
 TEST_F(TMenusTest, ExitOnDisconnectFromTheMenu) {
     TScriptedServer server(OwnThread);
     Start({"h", server.HostPort()});
     ASSERT_EQ(Window->Connected, 1);
-    Window->N3->trigger();
-    EXPECT_TRUE(Window->N3->isChecked());
+    QAction* exitOnDisconnect = Item(Window->ConnectMenu, "Выход при отключении");
+    exitOnDisconnect->trigger();
+    EXPECT_TRUE(exitOnDisconnect->isChecked());
     EXPECT_EQ(Window->ShellState.ExitOnDisconnect, 1);
-    Window->N3->trigger();
+    exitOnDisconnect->trigger();
     EXPECT_EQ(Window->ShellState.ExitOnDisconnect, 0);
-    Window->N3->trigger();
+    exitOnDisconnect->trigger();
     ASSERT_TRUE(WaitUntil([&] { return server.Accepted(); }));
     server.Close();
     ASSERT_TRUE(WaitClosed());
 }
 
+// The about panel opens centred on the terminal area, wholly on it, with all
+// it holds inside it; its Close button hides it.
 TEST_F(TMenusTest, AboutPanelIsCentredEachTimeItOpens) {
     Start({});
     Window->CancelButtonClick();
     QFrame* panel = Window->HelpPanel;
+    QAction* about = Item(Window->HelpMenu, "О программе");
     const auto expectCentred = [&] {
         EXPECT_EQ(panel->x(), (Window->ClientWidth() - panel->width()) / 2);
         EXPECT_EQ(panel->y(), (Window->ClientHeight() - panel->height()) / 2);
+        EXPECT_TRUE(
+            QRect(0, 0, Window->ClientWidth(), Window->ClientHeight()).contains(panel->geometry()));
+        for (const QWidget* w : panel->findChildren<QWidget*>())
+            EXPECT_TRUE(panel->rect().contains(QRect(w->mapTo(panel, QPoint()), w->size())))
+                << w->objectName().toStdString();
     };
-    Window->N1->trigger();
+    about->trigger();
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_EQ(panel->size(), QSize(193, 193));
     expectCentred();
     EXPECT_EQ(Window->AboutName->text().toStdString(), "Lemnar v. 2.54");
-    EXPECT_EQ(Window->CloseHelpButton->geometry(), QRect(59, 160, 75, 25));
+    EXPECT_TRUE(Window->CloseHelpButton->isVisible());
 
     panel->move(0, 0);
     Window->SetClientSize(801, 403);
-    Window->N1->trigger();
+    about->trigger();
     expectCentred();
     EXPECT_NE(panel->pos(), QPoint(0, 0));
     // The panel does not block the terminal.
@@ -93,7 +141,7 @@ TEST_F(TMenusTest, HelpShowsTheShippedFileAndDisablesTheMainWindow) {
     std::filesystem::copy_file(shipped, Dir / "Lemnar.hlp");
     Start({});
     ASSERT_EQ(Window->ShellState.HelpAvailable, 1);
-    Window->N2->trigger();
+    Item(Window->HelpMenu, "Справка")->trigger();
     THelpForm* help = Window->HelpForm;
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(help->windowTitle().toStdString(), "Справка");
@@ -125,8 +173,7 @@ TEST_F(TMenusTest, HelpWindowSizesItselfToItsText) {
     Window->N2->trigger();
     THelpForm* help = Window->HelpForm;
     fitsWhole(help);
-    EXPECT_GT(help->width(), 601);
-    EXPECT_LT(help->height(), 546 / 2);
+    EXPECT_LT(help->height(), 10 * help->HelpText->fontMetrics().lineSpacing());
     const QSize fitted = help->size();
     help->close();
 

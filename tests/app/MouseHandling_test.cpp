@@ -6,6 +6,7 @@
 #include "app/AppFixture.h"
 #include "support/Bytes.h"
 #include "support/Pixels.h"
+#include "support/QnxBytes.h"
 #include "support/ScriptedServer.h"
 
 #include "platform/Clipboard.h"
@@ -26,13 +27,6 @@ namespace lemnar::test {
 namespace {
 
 const std::string IacDoNaws = "\xff\xfd\x1f";
-
-std::string Lines(int from, int to) {
-    std::string s;
-    for (int i = from; i < to; ++i)
-        s += "line " + std::to_string(i) + "\r\n";
-    return s;
-}
 
 class TMouseTest : public TAppTest {
   protected:
@@ -114,8 +108,8 @@ class TMouseTest : public TAppTest {
 
     // The terminal area as the widget paints it.
     QImage Painted() const { return Window->View->grab().toImage(); }
-    long long Live() const { return Window->Terminal.Renderer.LiveTop(); }
-    TRenderer& Renderer() { return Window->Terminal.Renderer; }
+    long long Live() const { return Window->Terminal.View.LiveTop(); }
+    TView& Viewed() { return Window->Terminal.View; }
 
     std::unique_ptr<TScriptedServer> Server;
 };
@@ -141,7 +135,7 @@ TEST_F(TMouseTest, DragSelectsCellsShownOnTheWidgetOnly) {
     ASSERT_EQ(FirstDifference(Painted(), window), "");
 
     Drag(CellPoint(0, 6), CellPoint(1, 5));
-    ExpectSelection(Renderer().Selection(), Live(), 6, Live() + 1, 5);
+    ExpectSelection(Viewed().Selection(), Live(), 6, Live() + 1, 5);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "line\nsecond");
     EXPECT_EQ(PrimarySelectionText(), "line\nsecond");
 
@@ -171,16 +165,16 @@ TEST_F(TMouseTest, DragSelectsCellsShownOnTheWidgetOnly) {
     // A press and release in one cell is a click: the selection goes, and
     // the clipboard keeps what it had.
     Click(CellPoint(5, 5));
-    EXPECT_EQ(Renderer().Selection(), nullptr);
+    EXPECT_EQ(Viewed().Selection(), nullptr);
     EXPECT_EQ(FirstDifference(Painted(), window), "");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "line\nsecond");
     // A drag upwards selects the same way; one that changes rows under it
     // goes.
     Drag(CellPoint(1, 2), CellPoint(0, 0));
-    ExpectSelection(Renderer().Selection(), Live(), 0, Live() + 1, 2);
+    ExpectSelection(Viewed().Selection(), Live(), 0, Live() + 1, 2);
     Show("\x1b=! X", [&] { return RowText(1) == "Xecond line"; });
     Window->View->grab();
-    EXPECT_EQ(Renderer().Selection(), nullptr);
+    EXPECT_EQ(Viewed().Selection(), nullptr);
 }
 
 // Code page 866 on the screen is Unicode on the clipboard: letters, box
@@ -202,10 +196,10 @@ TEST_F(TMouseTest, CopiedTextIsTheUnicodeOfWhatTheScreenShows) {
     Mouse(QEvent::MouseButtonRelease, CellPoint(1, 3), Qt::LeftButton, Qt::NoButton);
     Mouse(QEvent::MouseButtonDblClick, CellPoint(1, 3), Qt::LeftButton, Qt::LeftButton);
     Mouse(QEvent::MouseButtonRelease, CellPoint(1, 3), Qt::LeftButton, Qt::NoButton);
-    ExpectSelection(Renderer().Selection(), Live() + 1, 1, Live() + 1, 6);
+    ExpectSelection(Viewed().Selection(), Live() + 1, 1, Live() + 1, 6);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Привет"));
     Click(CellPoint(1, 3));
-    ExpectSelection(Renderer().Selection(), Live() + 1, 0, Live() + 1,
+    ExpectSelection(Viewed().Selection(), Live() + 1, 0, Live() + 1,
                     Window->Terminal.ScreenCols - 1);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("║Привет ►║"));
 }
@@ -293,7 +287,7 @@ TEST_F(TMouseTest, WheelAndScrollBarMoveTheViewIntoTheHistory) {
     EXPECT_FALSE(Window->HistoryBar->isVisible());
 
     Wheel(120);
-    EXPECT_EQ(Renderer().ViewBack(), 3);
+    EXPECT_EQ(Viewed().ViewBack(), 3);
     EXPECT_TRUE(Window->HistoryBar->isVisible());
     EXPECT_EQ(Window->HistoryBar->maximum(), kept);
     EXPECT_EQ(Window->HistoryBar->value(), kept - 3);
@@ -308,28 +302,28 @@ TEST_F(TMouseTest, WheelAndScrollBarMoveTheViewIntoTheHistory) {
                   "\nline " + std::to_string(kept + 1));
 
     // Output underneath: the view stays on its rows, the bar follows.
-    const long long top = Renderer().ViewTop();
+    const long long top = Viewed().ViewTop();
     Show(Lines(100, 103), [&] { return t.History.Count() == kept + 3; });
-    EXPECT_EQ(Renderer().ViewTop(), top);
-    EXPECT_EQ(Renderer().ViewBack(), 6);
+    EXPECT_EQ(Viewed().ViewTop(), top);
+    EXPECT_EQ(Viewed().ViewBack(), 6);
     EXPECT_EQ(Window->HistoryBar->maximum(), kept + 3);
     EXPECT_EQ(Window->HistoryBar->value(), kept - 3);
 
     // The bar moves the view: to the oldest row, then to the bottom.
     Window->HistoryBar->setValue(0);
-    EXPECT_EQ(Renderer().ViewTop(), t.History.Dropped());
+    EXPECT_EQ(Viewed().ViewTop(), t.History.Dropped());
     Window->HistoryBar->setValue(Window->HistoryBar->maximum());
-    EXPECT_EQ(Renderer().ViewBack(), 0);
+    EXPECT_EQ(Viewed().ViewBack(), 0);
     EXPECT_FALSE(Window->HistoryBar->isVisible());
 
     // Two half notches down after one up: back at the bottom.
     Wheel(120);
     Wheel(-60);
-    EXPECT_EQ(Renderer().ViewBack(), 2);
+    EXPECT_EQ(Viewed().ViewBack(), 2);
     Wheel(-60);
-    EXPECT_EQ(Renderer().ViewBack(), 0);
+    EXPECT_EQ(Viewed().ViewBack(), 0);
     EXPECT_FALSE(Window->HistoryBar->isVisible());
-    ASSERT_NE(Renderer().Selection(), nullptr);
+    ASSERT_NE(Viewed().Selection(), nullptr);
     Click(CellPoint(5, 5));
     EXPECT_EQ(FirstDifference(Painted(), Window->WindowImage()), "");
 }
@@ -341,18 +335,18 @@ TEST_F(TMouseTest, AKeyReturnsToTheLiveScreen) {
     const int kept = 60 - (Window->Terminal.ScreenRows - 1);
     Show(Lines(0, 60), [&] { return Window->Terminal.History.Count() == kept; });
     Wheel(240);
-    ASSERT_EQ(Renderer().ViewBack(), 6);
+    ASSERT_EQ(Viewed().ViewBack(), 6);
     QTest::keyClick(Window->View, Qt::Key_Shift);
-    EXPECT_EQ(Renderer().ViewBack(), 6);
+    EXPECT_EQ(Viewed().ViewBack(), 6);
     QTest::keyClick(Window->View, Qt::Key_A);
-    EXPECT_EQ(Renderer().ViewBack(), 0);
+    EXPECT_EQ(Viewed().ViewBack(), 0);
     EXPECT_FALSE(Window->HistoryBar->isVisible());
     EXPECT_EQ(Received(1), "a");
     // A key of the key map, taken by its shortcut.
     Wheel(120);
-    ASSERT_EQ(Renderer().ViewBack(), 3);
+    ASSERT_EQ(Viewed().ViewBack(), 3);
     QTest::keyClick(Window->View, Qt::Key_F1);
-    EXPECT_EQ(Renderer().ViewBack(), 0);
+    EXPECT_EQ(Viewed().ViewBack(), 0);
     EXPECT_EQ(Hex(Received(3)), Hex("\xFF\xFF\x81"));
 }
 

@@ -5,9 +5,9 @@
 
 #include "platform/MessageBox.h"
 #include "shell/MainWindow.h"
-#include "shell/TempDir.h"
 #include "support/Bytes.h"
 #include "support/ScriptedServer.h"
+#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QTest>

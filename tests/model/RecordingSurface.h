@@ -107,7 +107,7 @@ struct TRecordedTerminal {
     TRecordingSurface Bitmap{"ScreenBitmap"};
     TRecordingSurface Cursor{"cursor"};
     TRecordingSurface Shown{"shown"};
-    TTerminal Terminal{Host, Window, Bitmap, Cursor, Shown};
+    TTerminal Terminal{Host, TSurfaces{Window, Bitmap, Cursor, Shown}};
 };
 
 } // namespace lemnar::test

@@ -11,8 +11,6 @@
 namespace lemnar {
 namespace {
 
-constexpr TColor Black = Rgb(0, 0, 0);
-constexpr TColor White = Rgb(255, 255, 255);
 constexpr TColor Yellow = Rgb(255, 255, 0);
 constexpr TColor Red = Rgb(190, 0, 0);
 constexpr TColor Blue = Rgb(0, 0, 170);
@@ -169,18 +167,16 @@ TEST(QtSurface, RectangleExcludesRightAndBottomEdges) {
         s.SetBrushStyle(style);
         s.Rectangle(16, 32, 256, 128);
         const TColor inside = style == TBrushStyle::Solid ? Blue : Black;
-        EXPECT_EQ(s.Pixel(16, 32), Yellow);
-        EXPECT_EQ(s.Pixel(255, 32), Yellow);
-        EXPECT_EQ(s.Pixel(16, 127), Yellow);
-        EXPECT_EQ(s.Pixel(255, 127), Yellow);
-        EXPECT_EQ(s.Pixel(100, 32), Yellow);
-        EXPECT_EQ(s.Pixel(16, 100), Yellow);
-        EXPECT_EQ(s.Pixel(17, 33), inside);
-        EXPECT_EQ(s.Pixel(254, 126), inside);
-        EXPECT_EQ(s.Pixel(256, 32), Black);
-        EXPECT_EQ(s.Pixel(256, 128), Black);
-        EXPECT_EQ(s.Pixel(100, 128), Black);
-        EXPECT_EQ(s.Pixel(15, 31), Black);
+        // The corners and edges in the pen, the inside in the brush (or
+        // nothing), the right and bottom edges left out.
+        const struct {
+            int X, Y;
+            TColor Colour;
+        } points[] = {{16, 32, Yellow},  {255, 32, Yellow}, {16, 127, Yellow}, {255, 127, Yellow},
+                      {100, 32, Yellow}, {16, 100, Yellow}, {17, 33, inside},  {254, 126, inside},
+                      {256, 32, Black},  {256, 128, Black}, {100, 128, Black}, {15, 31, Black}};
+        for (const auto& p : points)
+            EXPECT_EQ(s.Pixel(p.X, p.Y), p.Colour) << p.X << "," << p.Y;
         EXPECT_EQ(CountColour(s, Yellow), 2 * 240 + 2 * 94);
         EXPECT_EQ(CountColour(s, Blue), style == TBrushStyle::Solid ? 238 * 94 : 0);
     }

@@ -4,11 +4,11 @@
 // behaviour or its message; no field is ever written past its end.
 
 #include "shell/ScriptFile.h"
-#include "shell/TempDir.h"
 #include "shell/core/CommandLine.h"
 #include "shell/core/IniFile.h"
 #include "shell/core/LogFile.h"
 #include "shell/core/Settings.h"
+#include "support/TempDir.h"
 
 #include <cstring>
 
@@ -16,7 +16,6 @@
 
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +23,7 @@ namespace lemnar {
 namespace {
 
 namespace fs = std::filesystem;
+using test::WriteFile;
 
 template <std::size_t N> bool Terminated(const char (&field)[N]) {
     return std::memchr(field, '\0', N) != nullptr;
@@ -33,10 +33,6 @@ bool AllTerminated(const TShellState& s) {
     return Terminated(s.ProgramDir) && Terminated(s.SettingsPath) && Terminated(s.Host) &&
            Terminated(s.Login) && Terminated(s.Password) && Terminated(s.SaveDir) &&
            Terminated(s.HelpPath) && Terminated(s.LogPath) && Terminated(s.ScriptPath);
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 // True when permissions are enforced here (not so for root).

@@ -1,7 +1,7 @@
 #include "shell/core/FilePlaces.h"
 
-#include "shell/TempDir.h"
 #include "support/ScopedEnv.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

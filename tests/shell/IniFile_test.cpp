@@ -1,6 +1,6 @@
 #include "shell/core/IniFile.h"
 
-#include "shell/TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "shell/core/LogFile.h"
 
-#include "shell/TempDir.h"
+#include "support/TempDir.h"
 #include "terminal/LogWriter.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "shell/core/FilePlaces.h"
 
-#include "shell/TempDir.h"
+#include "support/TempDir.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -46,15 +46,10 @@ class SSHClientTest : public ::testing::Test {
         ASSERT_TRUE(Server->Start(error)) << error;
         Home.emplace("HOME", Server->Home().c_str());
         Client.Host = Server->Address();
-        Client.Terminal = "QNX";
-        Client.Rows = 25;
-        Client.Columns = 80;
+        test::UseQnxGrid(Client);
     }
 
-    bool ConnectEnds() {
-        Client.Connect();
-        return Queue.PumpUntil([&] { return Probe.Ended(); }, std::chrono::seconds(20));
-    }
+    bool ConnectEnds() { return test::ConnectEnds(Client, Queue, Probe); }
 
     // Types a line into the server's shell and waits for text in the output.
     bool Shows(const std::string& line, const std::string& text) {

@@ -30,14 +30,9 @@ class SSHDemoTest : public ::testing::Test {
         ASSERT_TRUE(Server->Ready) << Server->Error;
         Home = std::make_unique<TScopedEnv>("HOME", (Server->Dir / "home").c_str());
         Client.Host = "ssh://" + user + "@127.0.0.1:" + std::to_string(Server->Server.Port());
-        Client.Terminal = "QNX";
-        Client.Rows = 25;
-        Client.Columns = 80;
+        test::UseQnxGrid(Client);
     }
-    bool ConnectEnds() {
-        Client.Connect();
-        return Queue.PumpUntil([&] { return Probe.Ended(); }, std::chrono::seconds(20));
-    }
+    bool ConnectEnds() { return test::ConnectEnds(Client, Queue, Probe); }
     bool Shows(const std::string& text) {
         return Queue.PumpUntil([&] { return Probe.Received.find(text) != std::string::npos; });
     }

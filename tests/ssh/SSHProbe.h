@@ -7,12 +7,27 @@
 #include "telnet/IdConnection.h"
 
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace lemnar::test {
+
+// The terminal the tests start with: QNX on 80 x 25.
+inline void UseQnxGrid(TIdSSHClient& client) {
+    client.Terminal = "QNX";
+    client.Rows = 25;
+    client.Columns = 80;
+}
+
+// Connects and pumps the window thread's queue until the attempt has ended.
+template <class TQueue, class TProbe>
+bool ConnectEnds(TIdSSHClient& client, TQueue& queue, const TProbe& probe) {
+    client.Connect();
+    return queue.PumpUntil([&] { return probe.Ended(); }, std::chrono::seconds(20));
+}
 
 struct TScriptedAnswer {
     TScriptedAnswer(bool yes = true, std::string text = {}, bool deferred = false)

@@ -4,6 +4,8 @@
 // 866), labelled fields in reverse video, a single-line table, a status line,
 // and a bar chart drawn over it through the command channel.
 
+#include "support/QnxBytes.h"
+
 #include <cstdio>
 #include <string>
 
@@ -15,20 +17,12 @@ inline std::string Esc(const std::string& s) {
     return "\x1b" + s;
 }
 
-inline std::string At(int row, int col) {
-    return Esc("=") + static_cast<char>(row + 32) + static_cast<char>(col + 32);
-}
-
 inline std::string Colors(char fg, char bg) {
     return Esc("@") + fg + bg;
 }
 
 inline std::string ClearColors(char fg, char bg) {
     return Esc("!") + fg + bg;
-}
-
-inline std::string Repeat(int n, char c) {
-    return Esc("g") + static_cast<char>(n + 32) + c;
 }
 
 // A horizontal line: left corner, n fill characters by a repeat, right corner.
@@ -126,7 +120,7 @@ inline std::string QnxFormBytes() {
     s += At(22, 3) + Colors('>', '1') + Store + "  (temporary text)" + At(22, 12) + Esc("K");
     // ESC K cleared through the right edge of the frame: put it back.
     s += Colors(';', '1') + At(22, 79) + DVertical;
-    s += At(22, 66) + Colors('7', '1') + Lines;
+    s += At(22, 66) + Colors('7', '1') + qnxform::Lines;
 
     // The status line in black on cyan, to the end of the line.
     s += ClearColors('0', '3') + At(24, 0) + Colors('0', '3') + Status + Esc("K");

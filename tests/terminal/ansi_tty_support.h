@@ -24,15 +24,6 @@ inline std::string Seq(std::string_view text) {
     return out;
 }
 
-inline std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, int cols = 80,
-                                                        int rows = 25) {
-    TOffscreenTerminal::TOptions options;
-    options.Cols = cols;
-    options.Rows = rows;
-    options.TerminalType = type;
-    return std::make_unique<TOffscreenTerminal>(options);
-}
-
 // The rows of the grid with trailing blanks dropped, joined by '\n', without
 // the empty rows at the bottom.
 inline std::string ScreenText(const TOffscreenTerminal& t) {
@@ -51,13 +42,26 @@ inline std::string ScreenText(const TOffscreenTerminal& t) {
     return out;
 }
 
+// The screen's text, the write position and the caret at (row, col), and the
+// parser at rest outside command mode.
+inline void ExpectScreen(const TOffscreenTerminal& t, const std::string& screen, int row, int col) {
+    const TTerminal& term = t.Terminal;
+    EXPECT_EQ(ScreenText(t), screen);
+    EXPECT_EQ(term.CursorRow, row);
+    EXPECT_EQ(term.CursorCol, col);
+    EXPECT_EQ(term.CaretRow, row);
+    EXPECT_EQ(term.CaretCol, col);
+    EXPECT_EQ(term.EscState, EscGround);
+    EXPECT_EQ(term.CommandMode, 0);
+}
+
 // The colours of the pixels of one cell on ScreenBitmap.
 inline std::set<TColor> CellPixels(TOffscreenTerminal& t, int row, int col) {
     std::set<TColor> colours;
     TTerminal& term = t.Terminal;
     for (int y = row * term.CellHeight; y < (row + 1) * term.CellHeight; ++y)
         for (int x = col * term.CellWidth; x < (col + 1) * term.CellWidth; ++x)
-            colours.insert(term.ScreenBitmap().Pixel(x, y));
+            colours.insert(term.Renderer.Look(TPicture::ScreenBitmap).Pixel(x, y));
     return colours;
 }
 
@@ -81,27 +85,6 @@ inline void ExpectSpan(TOffscreenTerminal& t, int row, int col, std::string_view
     }
     if (text.find_first_not_of(' ') != std::string_view::npos) {
         EXPECT_TRUE(inked) << "no pixel in the text colour";
-    }
-}
-
-// EscState persists between blocks: the stream gives the same terminal when
-// fed one byte at a time and when split into two blocks at any position.
-inline void ExpectSameForEverySplit(std::uint8_t type, const std::string& stream) {
-    auto whole = MakeTerminal(type, 40, 12);
-    whole->Feed(stream);
-
-    auto bytewise = MakeTerminal(type, 40, 12);
-    bytewise->Feed(stream, 1);
-    ExpectSameTerminal(*whole, *bytewise, "byte by byte");
-
-    for (std::size_t at = 1; at < stream.size(); ++at) {
-        SCOPED_TRACE("split at " + std::to_string(at));
-        auto split = MakeTerminal(type, 40, 12);
-        split->Feed(stream.substr(0, at));
-        split->Feed(stream.substr(at));
-        ExpectSameTerminal(*whole, *split);
-        if (::testing::Test::HasFailure())
-            return;
     }
 }
 

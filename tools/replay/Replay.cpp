@@ -107,7 +107,8 @@ int main(int argc, char** argv) {
 
     if (!options->Cells.empty() && !WriteText(options->Cells, lemnar::StateJson(term.Terminal)))
         return Fail("cannot write " + options->Cells);
-    if (!options->Bmp.empty() && !term.Terminal.ScreenBitmap().SaveBmp(options->Bmp))
+    if (!options->Bmp.empty() &&
+        !term.Terminal.Renderer.Look(lemnar::TPicture::ScreenBitmap).SaveBmp(options->Bmp))
         return Fail("cannot write " + options->Bmp);
     if (!options->Png.empty() &&
         !term.BitmapImage().save(QString::fromStdString(options->Png), "PNG"))

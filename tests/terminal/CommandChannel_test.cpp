@@ -16,7 +16,6 @@ using namespace std::string_literals;
 using test::CountColor;
 using test::PixelAt;
 
-constexpr TColor Black = Rgb(0, 0, 0);
 constexpr TColor Yellow = Rgb(255, 255, 0);
 
 const std::string SwitchOn = "\x1bG1~";
@@ -42,7 +41,7 @@ TEST_F(CommandChannel, PointAndColourCommandsSetTheState) {
     EXPECT_EQ(T.ToX, 256);
     EXPECT_EQ(T.ToY, 128);
     EXPECT_EQ(T.DrawColor, 14);
-    for (const TQtSurface* s : {&Term.WindowPicture, &Term.BitmapPicture}) {
+    for (const TQtSurface* s : {&Term.Pictures.Window, &Term.Pictures.ScreenBitmap}) {
         EXPECT_EQ(s->PenColor(), Yellow);
         EXPECT_EQ(s->BrushColor(), Yellow);
         EXPECT_EQ(s->PenMode(), TMixMode::Copy);
@@ -115,7 +114,7 @@ TEST_F(CommandChannel, PointPaintsOnePixel) {
 TEST_F(CommandChannel, XorLineDrawnTwiceRestoresThePicture) {
     Feed("some text under the line\r\n" + YellowLine + "&C000014~");
     EXPECT_EQ(T.DrawColor, 4);
-    EXPECT_EQ(Term.BitmapPicture.PenMode(), TMixMode::Xor);
+    EXPECT_EQ(Term.Pictures.ScreenBitmap.PenMode(), TMixMode::Xor);
     const QImage window = Term.WindowImage().copy();
     const QImage bitmap = Term.BitmapImage().copy();
     Feed("&A000004~&L~");
@@ -160,8 +159,8 @@ TEST_F(CommandChannel, TextIsTransparentInTheDrawingColour) {
     EXPECT_GT(Count(Term.BitmapImage(), Yellow), 20);
     // The text command clears the buffer, and the brush is solid again.
     EXPECT_EQ(std::string(T.CommandBuffer, 82), std::string(82, '\0'));
-    EXPECT_EQ(Term.BitmapPicture.BrushStyle(), TBrushStyle::Solid);
-    EXPECT_EQ(Term.WindowPicture.BrushStyle(), TBrushStyle::Solid);
+    EXPECT_EQ(Term.Pictures.ScreenBitmap.BrushStyle(), TBrushStyle::Solid);
+    EXPECT_EQ(Term.Pictures.Window.BrushStyle(), TBrushStyle::Solid);
 }
 
 TEST_F(CommandChannel, LongestCommandIsExecuted) {
@@ -180,13 +179,13 @@ TEST_F(CommandChannel, LongestCommandIsExecuted) {
 TEST_F(CommandChannel, ColourValuesBeyondTheTableWrap) {
     Feed(YellowLine + "&C000025~&L~");
     EXPECT_EQ(T.DrawColor, 5);
-    EXPECT_EQ(Term.BitmapPicture.PenMode(), TMixMode::Copy);
+    EXPECT_EQ(Term.Pictures.ScreenBitmap.PenMode(), TMixMode::Copy);
     EXPECT_EQ(Count(Term.BitmapImage(), GraphicsPalette[5]), 240);
     // Without a number the last colour command's value is taken again.
     Feed("&C000014~&C      ~");
     EXPECT_EQ(T.DrawColor, 4);
-    EXPECT_EQ(Term.BitmapPicture.PenMode(), TMixMode::Xor);
-    EXPECT_EQ(Term.WindowPicture.PenColor(), GraphicsPalette[4]);
+    EXPECT_EQ(Term.Pictures.ScreenBitmap.PenMode(), TMixMode::Xor);
+    EXPECT_EQ(Term.Pictures.Window.PenColor(), GraphicsPalette[4]);
     Feed("&CFFFFFF~");
     EXPECT_EQ(T.DrawColor, 15);
 }
@@ -219,7 +218,7 @@ TEST_F(CommandChannel, EveryProtocolErrorEndsCommandModeWithABlackPicture) {
         const int area = term.BitmapImage().width() * term.BitmapImage().height();
         for (const QImage* image : {&term.WindowImage(), &term.BitmapImage()})
             EXPECT_EQ(CountColor(*image, 0, 0, image->width(), image->height(), Black), area);
-        for (const TQtSurface* s : {&term.WindowPicture, &term.BitmapPicture}) {
+        for (const TQtSurface* s : {&term.Pictures.Window, &term.Pictures.ScreenBitmap}) {
             EXPECT_EQ(s->BrushColor(), Black);
             EXPECT_EQ(s->PenMode(), TMixMode::Copy);
             EXPECT_EQ(s->PenColor(), Yellow); // the pen keeps the drawing colour
@@ -242,8 +241,8 @@ TEST_F(CommandChannel, CarriageReturnEndsCommandModeAndTheLineFeedIsText) {
 
 TEST_F(CommandChannel, RepaintInCommandModeShowsTheDrawingWithoutABar) {
     Feed("abc" + YellowLine + "&L~");
-    Term.WindowPicture.SetBrushColor(Rgb(9, 9, 9));
-    Term.WindowPicture.FillRect(0, 0, 300, 200);
+    Term.Pictures.Window.SetBrushColor(Rgb(9, 9, 9));
+    Term.Pictures.Window.FillRect(0, 0, 300, 200);
     T.FormPaint();
     EXPECT_EQ(Term.WindowImage(), Term.BitmapImage());
     Feed("&G0~abc");

@@ -3,6 +3,7 @@
 
 #include "platform/OffscreenTerminal.h"
 #include "support/Pixels.h"
+#include "support/QnxBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@ namespace lemnar {
 namespace {
 
 using test::FirstDifference;
+using test::Lines;
 using test::PixelAt;
 
 std::string Row(const TScrollback& history, int i) {
@@ -19,13 +21,6 @@ std::string Row(const TScrollback& history, int i) {
     for (int c = 0; c < history.Width(i); ++c)
         s += static_cast<char>(history.Row(i)[c].Ch);
     return s.substr(0, s.find_last_not_of(' ') + 1);
-}
-
-std::string Lines(int from, int to) {
-    std::string s;
-    for (int i = from; i < to; ++i)
-        s += "line " + std::to_string(i) + "\r\n";
-    return s;
 }
 
 TEST(Scrollback, RowsThatScrollOffAreKeptWithTheirColoursOldestFirst) {
@@ -80,10 +75,10 @@ TEST(Scrollback, FullScreenRedrawsAndClearsLeaveTheHistoryAlone) {
 TEST(Scrollback, TheViewStaysOnItsRowsWhileOutputScrollsUnderneath) {
     TOffscreenTerminal term;
     TTerminal& t = term.Terminal;
-    TRenderer& r = t.Renderer;
+    TView& r = t.View;
     term.Feed(Lines(0, 100));
     ASSERT_EQ(t.History.Count(), 76);
-    EXPECT_EQ(&r.Shown(), &term.WindowPicture) << "the live screen shows the window picture";
+    EXPECT_EQ(t.Renderer.Show(), TPicture::Window) << "the live screen shows the window picture";
 
     r.ScrollView(10);
     EXPECT_EQ(r.ViewBack(), 10);
@@ -108,7 +103,7 @@ TEST(Scrollback, TheViewStaysOnItsRowsWhileOutputScrollsUnderneath) {
     // Back to the bottom, and no further than the oldest row.
     r.ScrollView(-13);
     EXPECT_EQ(r.ViewBack(), 0);
-    EXPECT_EQ(&r.Shown(), &term.WindowPicture);
+    EXPECT_EQ(t.Renderer.Show(), TPicture::Window);
     r.ScrollView(1000);
     EXPECT_EQ(r.ViewTop(), t.History.Dropped());
     r.ViewLive();
@@ -118,7 +113,7 @@ TEST(Scrollback, TheViewStaysOnItsRowsWhileOutputScrollsUnderneath) {
 TEST(Scrollback, ASelectionIsShownOverTheWindowPictureAndGoesWhenItsCellsChange) {
     TOffscreenTerminal term;
     TTerminal& t = term.Terminal;
-    TRenderer& r = t.Renderer;
+    TView& r = t.View;
     term.Feed("first line\r\nsecond line\r\n");
     const QImage window = term.WindowImage().copy();
     const QImage bitmap = term.BitmapImage().copy();
@@ -147,20 +142,20 @@ TEST(Scrollback, ASelectionIsShownOverTheWindowPictureAndGoesWhenItsCellsChange)
     EXPECT_NE(r.Selection(), nullptr);
     r.Select({r.LiveTop() + 24, 0, r.LiveTop() + 24, 2});
     term.Feed(std::string("\x1b=") + static_cast<char>(32 + 24) + "!x");
-    r.Shown();
+    term.ShownImage();
     EXPECT_EQ(r.Selection(), nullptr);
 }
 
 TEST(Scrollback, ASelectionGoesWhenItsRowsChangeAndScrollOffBetweenLooks) {
     TOffscreenTerminal term;
-    TRenderer& r = term.Terminal.Renderer;
+    TView& r = term.Terminal.View;
     term.Feed(Lines(0, 10));
     r.Select({r.LiveTop() + 3, 0, r.LiveTop() + 3, 79});
-    r.Shown();
+    term.ShownImage();
     // Row 3 is written over and then scrolled into the history before
     // anything looks.
     term.Feed("\x1b=#  over\r\n" + Lines(0, 40));
-    r.Shown();
+    term.ShownImage();
     EXPECT_EQ(r.Selection(), nullptr);
 }
 

@@ -16,8 +16,6 @@ namespace {
 using test::CountColor;
 using test::PixelAt;
 
-constexpr TColor Black = Rgb(0, 0, 0);
-
 struct ScreenTest : ::testing::Test {
     TOffscreenTerminal Term;
     TTerminal& T = Term.Terminal;
@@ -61,8 +59,8 @@ TEST_F(ScreenTest, ClientAreaSnapsToWholeCellsAndClamps) {
         EXPECT_EQ(Term.ClientH, c.rows * Ch);
         EXPECT_EQ(Term.WindowImage().size(), QSize(c.cols * Cw, c.rows * Ch));
         EXPECT_EQ(Term.BitmapImage().size(), QSize(c.cols * Cw, c.rows * Ch));
-        EXPECT_EQ(Term.CursorPicture.Width(), Cw);
-        EXPECT_EQ(Term.CursorPicture.Height(), 2);
+        EXPECT_EQ(Term.Pictures.Cursor.Width(), Cw);
+        EXPECT_EQ(Term.Pictures.Cursor.Height(), 2);
     }
 }
 
@@ -191,8 +189,8 @@ TEST_F(ScreenTest, CursorBarIsOnTheWindowPictureOnly) {
     EXPECT_EQ(T.CursorDrawn, 1);
 
     // A repaint after a partial cover leaves exactly one bar.
-    Term.WindowPicture.SetBrushColor(Rgb(1, 2, 3));
-    Term.WindowPicture.FillRect(0, 0, 40, 40);
+    Term.Pictures.Window.SetBrushColor(Rgb(1, 2, 3));
+    Term.Pictures.Window.FillRect(0, 0, 40, 40);
     T.FormPaint();
     Term.WindowImage();
     int bars = 0;
@@ -299,8 +297,8 @@ TEST(ScreenClearRun, ClearingARunMatchesClearingCellByCell) {
                       0)
                 << where;
             for (const auto& [run, cell] :
-                 {std::pair{&byRun.WindowPicture, &byCell.WindowPicture},
-                  std::pair{&byRun.BitmapPicture, &byCell.BitmapPicture}}) {
+                 {std::pair{&byRun.Pictures.Window, &byCell.Pictures.Window},
+                  std::pair{&byRun.Pictures.ScreenBitmap, &byCell.Pictures.ScreenBitmap}}) {
                 EXPECT_EQ(run->BrushColor(), cell->BrushColor()) << where;
                 EXPECT_EQ(run->FontColor(), cell->FontColor()) << where;
             }

@@ -1,10 +1,10 @@
 // The QNX console interpreter through the receive path: control characters,
 // every escape sequence, positions at and beyond the grid edges, line insert
-// and delete, sequences split across blocks, and random streams.
+// and delete, and random streams in blocks of any size.
 
 #include "platform/OffscreenTerminal.h"
 #include "support/Pixels.h"
-#include "support/SameTerminal.h"
+#include "support/QnxBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -18,20 +18,11 @@ namespace lemnar {
 namespace {
 
 using namespace std::string_literals;
+using test::At;
 using test::CountColor;
 using test::PixelAt;
+using test::Repeat;
 
-constexpr TColor White = Rgb(255, 255, 255);
-
-// ESC = addressing bytes for a 0-based row and column.
-std::string At(int row, int col) {
-    return "\x1b="s + static_cast<char>(row + 32) + static_cast<char>(col + 32);
-}
-
-// ESC g: the character repeated n times.
-std::string Repeat(int n, char c) {
-    return "\x1bg"s + static_cast<char>(n + 32) + c;
-}
 
 TOffscreenTerminal::TOptions Grid(int cols, int rows) {
     TOffscreenTerminal::TOptions o;
@@ -626,70 +617,6 @@ TEST_F(QnxLines, RowsOutsideTheGridMoveNothing) {
         Feed(bytes);
         for (int r = 0; r < 25; ++r)
             ExpectRowKept(r);
-    }
-}
-
-// --- Block boundaries ----------------------------------------------------------------
-
-using test::ExpectSameTerminal;
-
-TEST(QnxBlocks, ByteByByteEqualsOneBlock) {
-    const std::string streams[] = {
-        "\x1b@14Hello\x1b=%*\x1b(rev\x1b)\r\nline2" + Repeat(42, '-') + "\x1bK" + At(16, 0) +
-            "\x1bJ",
-        "\x1b!12\f" + At(3, 3) +
-            "abcdef\x1b=#$\x1b"
-            "e\x1b"
-            "f\x1b"
-            "E\x1b"
-            "F\x1bH\x1bI\x1bI",
-        "\x1b<\x1b{\x1b@71xyz\b\b\a\x1bS\x1b@23\x1bRq\x1b"
-        "a\x1b"
-        "a\x1b"
-        "c\x1b"
-        "dw\x1by0t",
-        "\x1bG1~&A010020~&B100080~&C00000E~&L~&B~&THi~&C000014~&L~&G0~after\x1bG0~",
-        "\x1b=(\x1b@3\x1bK\x1bg%\x1b"
-        "Dab\x1bg\x7f*" +
-            At(24, 70) + "\n\n\x1bhwrap wrap wrap",
-        "\x1b=\x1f\x7f\x1b=\x80\x20z\x1b\n\x1bQ\x1b[\x1b]\x1bY77\x1b"
-        "C\x1b"
-        "B\x1b"
-        "A\x1b"
-        "D!",
-    };
-    for (const std::string& s : streams) {
-        SCOPED_TRACE(s);
-        TOffscreenTerminal whole;
-        whole.Feed(s);
-        for (std::size_t block : {1u, 2u, 3u, 5u}) {
-            TOffscreenTerminal split;
-            split.Feed(s, block);
-            ExpectSameTerminal(whole, split);
-        }
-    }
-}
-
-TEST(QnxBlocks, EverySplitOfEachSequenceIsOneSequence) {
-    const std::string sequences[] = {At(7, 33),
-                                     Repeat(9, 'k'),
-                                     "\x1b@>1",
-                                     "\x1b!52",
-                                     "\x1byx",
-                                     "\x1bG1~",
-                                     "\x1b"
-                                     "E"};
-    for (const std::string& seq : sequences) {
-        const std::string s = "ab" + seq + "cd";
-        TOffscreenTerminal whole;
-        whole.Feed(s);
-        for (std::size_t cut = 1; cut < s.size(); ++cut) {
-            SCOPED_TRACE(seq + " cut at " + std::to_string(cut));
-            TOffscreenTerminal split;
-            split.Feed(s.substr(0, cut));
-            split.Feed(s.substr(cut));
-            ExpectSameTerminal(whole, split);
-        }
     }
 }
 

@@ -4,6 +4,7 @@
 // one move of each picture, the command channel after the cells before it.
 
 #include "RecordingSurface.h"
+#include "support/QnxBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +14,6 @@
 
 namespace lemnar::test {
 namespace {
-
-std::string At(int row, int col) {
-    return std::string("\x1b=") + static_cast<char>(32 + row) + static_cast<char>(32 + col);
-}
 
 bool Mentions(const std::vector<std::string>& calls, const std::string& text) {
     return std::any_of(calls.begin(), calls.end(),

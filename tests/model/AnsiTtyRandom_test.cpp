@@ -2,9 +2,11 @@
 // TTY interpreters in random block splits and grid sizes. Meant to run under
 // the sanitizers: no crash, and after every block the positions are inside the
 // grid, the parser state is one the interpreter uses, and every cell holds
-// palette indices.
+// palette indices. Cells only: the terminal draws on recording surfaces.
 
-#include "ansi_tty_support.h"
+#include "RecordingSurface.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
@@ -47,8 +49,7 @@ std::ostream& operator<<(std::ostream& os, const TRandomCase& c) {
 
 class RandomStreamTest : public ::testing::TestWithParam<TRandomCase> {};
 
-void ExpectSane(const TOffscreenTerminal& t, const std::vector<int>& states) {
-    const TTerminal& term = t.Terminal;
+void ExpectSane(const TTerminal& term, const std::vector<int>& states) {
     ASSERT_TRUE(term.InGrid(term.CursorRow, term.CursorCol))
         << "write position " << term.CursorRow << "," << term.CursorCol;
     ASSERT_TRUE(term.InGrid(term.CaretRow, term.CaretCol))
@@ -68,16 +69,16 @@ TEST_P(RandomStreamTest, StaysInsideTheGrid) {
         std::mt19937 rng(seed);
         const int cols = std::uniform_int_distribution<int>(1, 100)(rng);
         const int rows = std::uniform_int_distribution<int>(1, 30)(rng);
-        auto t = MakeTerminal(c.Type, cols, rows);
-        ASSERT_EQ(t->Terminal.ScreenCols, cols);
-        ASSERT_EQ(t->Terminal.ScreenRows, rows);
+        TRecordedTerminal t(cols, rows, c.Type);
+        ASSERT_EQ(t.Terminal.ScreenCols, cols);
+        ASSERT_EQ(t.Terminal.ScreenRows, rows);
         const std::string stream = RandomStream(rng, 3000);
         std::uniform_int_distribution<std::size_t> blockSize(1, 24);
         for (std::size_t at = 0; at < stream.size();) {
             const std::size_t n = std::min(blockSize(rng), stream.size() - at);
-            t->Feed(std::string_view(stream).substr(at, n));
+            t.Feed(stream.substr(at, n));
             at += n;
-            ExpectSane(*t, c.States);
+            ExpectSane(t.Terminal, c.States);
             if (HasFatalFailure())
                 return;
         }

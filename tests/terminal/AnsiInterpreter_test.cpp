@@ -107,14 +107,7 @@ TEST_P(AnsiScreenTest, ShowsTextAndMovesCursor) {
     const TScreenCase& c = GetParam();
     auto t = MakeTerminal(TermAnsi);
     t->Feed(Seq(c.Input));
-    const TTerminal& term = t->Terminal;
-    EXPECT_EQ(ScreenText(*t), c.Screen);
-    EXPECT_EQ(term.CursorRow, c.Row);
-    EXPECT_EQ(term.CursorCol, c.Col);
-    EXPECT_EQ(term.CaretRow, c.Row);
-    EXPECT_EQ(term.CaretCol, c.Col);
-    EXPECT_EQ(term.EscState, EscGround);
-    EXPECT_EQ(term.CommandMode, 0);
+    ExpectScreen(*t, c.Screen, c.Row, c.Col);
     EXPECT_EQ(t->BeepCount, 0);
 }
 
@@ -211,7 +204,8 @@ TEST(AnsiColourTest, BlueBackgroundThenEraseLeavesWholeScreenBlue) {
     const QImage& image = t->BitmapImage();
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            ASSERT_EQ(t->Terminal.ScreenBitmap().Pixel(x, y), Rgb(0, 0, 170)) << x << "," << y;
+            ASSERT_EQ(t->Terminal.Renderer.Look(TPicture::ScreenBitmap).Pixel(x, y), Rgb(0, 0, 170))
+                << x << "," << y;
     EXPECT_EQ(term.TextBg, 1);
     EXPECT_EQ(term.CursorRow, 0);
     EXPECT_EQ(term.CursorCol, 0);
@@ -280,29 +274,12 @@ TEST_P(AnsiCursorBarTest, ShownOnlyWhereTheSequenceShowsIt) {
     // The bar is the caret cell's bottom two pixel lines, inverted on the window only.
     const int x = term.CaretCol * term.CellWidth;
     const int y = (term.CaretRow + 1) * term.CellHeight - 1;
-    const TColor under = t->Terminal.ScreenBitmap().Pixel(x, y);
-    const TColor shown = t->Terminal.Window().Pixel(x, y);
+    const TColor under = t->Terminal.Renderer.Look(TPicture::ScreenBitmap).Pixel(x, y);
+    const TColor shown = t->Terminal.Renderer.Look(TPicture::Window).Pixel(x, y);
     EXPECT_EQ(shown, GetParam().Drawn ? (under ^ 0xFFFFFF) : under);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sequences, AnsiCursorBarTest, ::testing::ValuesIn(BarCases));
-
-// EscState persists between blocks: every stream gives the same screen when
-// split at any position, and when fed one byte at a time.
-const char* const SplitStreams[] = {
-    "ab^[1;31mX^[5;10H^[2J^[44mY^[K\r\nZ^[s^[3A^[u^[?25h^G1x^[6n\b\b\a",
-    "^[12;1Hline\n\n^[99;1Hlast\nscrolled^[0;10m^[J^[2K^[1^[2Jq",
-    "^[000000000000000000000000000000000000000000000000012Cx^[1 q^[3\xC8y",
-    "^G0~^Gz\r^[;10H^[5;;7f^[7m^[37;40mAB\b^[0m^[1mC",
-};
-
-class AnsiSplitTest : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(AnsiSplitTest, SameResultForEverySplit) {
-    ExpectSameForEverySplit(TermAnsi, Seq(GetParam()));
-}
-
-INSTANTIATE_TEST_SUITE_P(Streams, AnsiSplitTest, ::testing::ValuesIn(SplitStreams));
 
 } // namespace
 } // namespace lemnar::test

@@ -36,24 +36,21 @@ void UseReference(TQtSurface& s) {
     s.SetReferenceCopy(true);
 }
 
-std::unique_ptr<TOffscreenTerminal> MakeTerminal(std::uint8_t type, bool plain, int cols = 80,
-                                                 int rows = 25) {
-    TOffscreenTerminal::TOptions options;
-    options.TerminalType = type;
-    options.Cols = cols;
-    options.Rows = rows;
-    auto term = std::make_unique<TOffscreenTerminal>(options);
+// A terminal on the usual path, or on the plain path when plain.
+std::unique_ptr<TOffscreenTerminal> OnPath(std::uint8_t type, bool plain, int cols = 80,
+                                           int rows = 25) {
+    auto term = test::MakeTerminal(type, cols, rows);
     if (plain) {
-        UseReference(term->WindowPicture);
-        UseReference(term->BitmapPicture);
+        UseReference(term->Pictures.Window);
+        UseReference(term->Pictures.ScreenBitmap);
         term->Terminal.UsePlainPath(true);
     }
     return term;
 }
 
 void FeedBoth(const std::string& bytes, std::uint8_t type, std::size_t block) {
-    auto fast = MakeTerminal(type, false);
-    auto plain = MakeTerminal(type, true);
+    auto fast = OnPath(type, false);
+    auto plain = OnPath(type, true);
     for (std::size_t at = 0; at < bytes.size(); at += block) {
         const std::string piece = bytes.substr(at, block);
         fast->Feed(piece);
@@ -194,8 +191,8 @@ TEST_P(PixelIdentityLooks, QnxStreamsOnGridsDownToOneCell) {
     for (TGrid grid : {TGrid{80, 25}, TGrid{1, 1}, TGrid{2, 3}, TGrid{3, 2}, TGrid{7, 4}}) {
         SCOPED_TRACE(std::to_string(grid.Cols) + "x" + std::to_string(grid.Rows));
         TRandom r(static_cast<std::uint32_t>(grid.Cols * 100 + grid.Rows + GetParam()));
-        auto fast = MakeTerminal(TermQnx, false, grid.Cols, grid.Rows);
-        auto plain = MakeTerminal(TermQnx, true, grid.Cols, grid.Rows);
+        auto fast = OnPath(TermQnx, false, grid.Cols, grid.Rows);
+        auto plain = OnPath(TermQnx, true, grid.Cols, grid.Rows);
         FeedBothWays(*fast, *plain, RunStream(r, grid.Cols == 80 ? 120 * 1024 : 20 * 1024), r,
                      GetParam());
         ASSERT_FALSE(::testing::Test::HasFailure());
@@ -217,8 +214,8 @@ TEST_P(PixelIdentityLooks, AnsiAndTtyStreams) {
                 bytes += test::AnsiStream(r, 200);
                 bytes += attributes[r.Below(static_cast<int>(std::size(attributes)))];
             }
-            auto fast = MakeTerminal(type, false, grid.Cols, grid.Rows);
-            auto plain = MakeTerminal(type, true, grid.Cols, grid.Rows);
+            auto fast = OnPath(type, false, grid.Cols, grid.Rows);
+            auto plain = OnPath(type, true, grid.Cols, grid.Rows);
             FeedBothWays(*fast, *plain, bytes, r, GetParam());
             ASSERT_FALSE(::testing::Test::HasFailure());
         }
@@ -259,7 +256,7 @@ TEST(PixelIdentityWindow, WindowIsScreenBitmapWithTheBarAfterEveryByte) {
          {TWorkload::Plain, TWorkload::Colour, TWorkload::QnxFullscreen}) {
         SCOPED_TRACE(bench::NameOf(workload));
         const std::string bytes = bench::MakeWorkload(workload, 8 * 1024);
-        auto term = MakeTerminal(bench::TerminalTypeOf(workload), false);
+        auto term = test::MakeTerminal(bench::TerminalTypeOf(workload));
         for (std::size_t at = 0; at < bytes.size(); ++at) {
             term->Feed(bytes.substr(at, 1));
             ASSERT_EQ(WindowDifference(*term), "") << "after byte " << at;
@@ -271,7 +268,7 @@ TEST(PixelIdentityWindow, WindowIsScreenBitmapWithTheBarAfterEveryByte) {
 // repeat leaves the caret where it began, and a line feed then shows the bar
 // there. The next character must take the bar away from that cell.
 TEST(PixelIdentityWindow, BarAwayFromTheWritePositionIsTakenOutBeforeWriting) {
-    auto term = MakeTerminal(TermQnx, false);
+    auto term = test::MakeTerminal(TermQnx);
     const std::string bytes = "abc\x1bg%=\nxyz\x1bg\x23-\n\x1b=\x21\x30q\x1bg\x24+\nw";
     for (std::size_t at = 0; at < bytes.size(); ++at) {
         term->Feed(bytes.substr(at, 1));

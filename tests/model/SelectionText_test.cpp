@@ -2,6 +2,7 @@
 // grid, and the word a double click takes.
 
 #include "RecordingSurface.h"
+#include "support/QnxBytes.h"
 
 #include "terminal/SelectionText.h"
 
@@ -14,10 +15,6 @@ namespace lemnar::test {
 namespace {
 
 using TRows = std::vector<std::string>;
-
-std::string At(int row, int col) {
-    return std::string("\x1b=") + static_cast<char>(32 + row) + static_cast<char>(32 + col);
-}
 
 // "Привет" and a box corner in code page 866.
 const std::string Privet = "\x8F\xE0\xA8\xA2\xA5\xE2";
@@ -32,7 +29,7 @@ TEST(SelectionText, RowsAcrossHistoryAndGridWithoutTrailingBlanks) {
     t.Feed(bytes);
     ASSERT_EQ(term.History.Count(), 6);
     const long long first = term.History.Dropped();
-    const long long live = term.Renderer.LiveTop();
+    const long long live = term.View.LiveTop();
 
     // From column 4 of history row 4 to column 6 of the grid's row 1: the
     // first row from its column, whole rows between, the last to its column.
@@ -54,7 +51,7 @@ TEST(SelectionText, CellsThatShowNothingAreBlanks) {
     TRecordedTerminal t;
     TTerminal& term = t.Terminal;
     t.Feed(At(0, 0) + Corner + At(1, 0) + "hidden");
-    const long long live = term.Renderer.LiveTop();
+    const long long live = term.View.LiveTop();
     EXPECT_EQ(SelectedRows(term, {live, 0, live + 1, 79}), (TRows{Corner, "hidden"}));
     // The command channel's switch-off blanks the pictures; the cells keep
     // their bytes, which the window no longer shows.
@@ -85,7 +82,7 @@ TEST(SelectionText, WordsAreLettersDigitsAndPathCharacters) {
     // "cat /usr/lib/x_1.so, Привет-мир user@host:23 (ok)"
     const std::string mir = "\xAC\xA8\xE0";
     t.Feed(At(3, 0) + "cat /usr/lib/x_1.so, " + Privet + "-" + mir + " user@host:23 (ok)");
-    const long long line = term.Renderer.LiveTop() + 3;
+    const long long line = term.View.LiveTop() + 3;
     struct TCase {
         int Col;
         int From;

@@ -55,15 +55,8 @@ TEST_P(TtyScreenTest, ShowsTextAndMovesCursor) {
     const TTtyCase& c = GetParam();
     auto t = MakeTerminal(TermTty);
     t->Feed(Seq(c.Input));
-    const TTerminal& term = t->Terminal;
-    EXPECT_EQ(ScreenText(*t), c.Screen);
-    EXPECT_EQ(term.CursorRow, c.Row);
-    EXPECT_EQ(term.CursorCol, c.Col);
-    EXPECT_EQ(term.CaretRow, c.Row);
-    EXPECT_EQ(term.CaretCol, c.Col);
-    EXPECT_EQ(term.EscState, EscGround);
-    EXPECT_EQ(term.CommandMode, 0);
-    EXPECT_EQ(term.TextFg, 7) << "TTY never changes colours";
+    ExpectScreen(*t, c.Screen, c.Row, c.Col);
+    EXPECT_EQ(t->Terminal.TextFg, 7) << "TTY never changes colours";
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, TtyScreenTest, ::testing::ValuesIn(TtyCases()),
@@ -77,7 +70,8 @@ TEST(TtyControlTest, BsLeavesABlankWithTheCursorOnIt) {
     EXPECT_EQ(term.CursorDrawn, 1);
     const int x = 2 * term.CellWidth;
     const int y = term.CellHeight - 1;
-    EXPECT_EQ(term.Window().Pixel(x, y), term.ScreenBitmap().Pixel(x, y) ^ 0xFFFFFF)
+    EXPECT_EQ(term.Renderer.Look(TPicture::Window).Pixel(x, y),
+              term.Renderer.Look(TPicture::ScreenBitmap).Pixel(x, y) ^ 0xFFFFFF)
         << "bar on the blank";
 }
 
@@ -139,20 +133,6 @@ TEST_P(TerminalTypeTest, FfTabAndBackspace) {
 
 INSTANTIATE_TEST_SUITE_P(Types, TerminalTypeTest, ::testing::ValuesIn(TypeCases),
                          [](const auto& info) { return std::string(info.param.Name); });
-
-const char* const SplitStreams[] = {
-    "abc\r\ndef\b\b^[2J^^x^G1ab\f\tz\a\r\n\n\n\n\n\n\n\n\n\n\n\n\nend",
-    "^G1~&G0~xy\b^Gq~^G1\b",
-    "0123456789012345678901234567890123456789\b\b\b^x\r\b",
-};
-
-class TtySplitTest : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(TtySplitTest, SameResultForEverySplit) {
-    ExpectSameForEverySplit(TermTty, Seq(GetParam()));
-}
-
-INSTANTIATE_TEST_SUITE_P(Streams, TtySplitTest, ::testing::ValuesIn(SplitStreams));
 
 } // namespace
 } // namespace lemnar::test

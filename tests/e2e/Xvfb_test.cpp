@@ -4,9 +4,10 @@
 // but its boxes comes on the screen.
 
 #include "e2e/DemoServerProcess.h"
-#include "shell/TempDir.h"
 #include "support/FaultProxy.h"
 #include "support/Pixels.h"
+#include "support/ScriptedServer.h"
+#include "support/TempDir.h"
 #include "terminal/Terminal.h"
 
 #include <QDir>
@@ -17,12 +18,8 @@
 #include <QRect>
 #include <QStandardPaths>
 #include <QThread>
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <optional>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace lemnar::test {
 namespace {
@@ -85,22 +82,6 @@ class TXServer {
   private:
     QProcess Process;
 };
-
-// A loopback port where nothing listens: a port just bound and let go.
-int RefusingPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (fd >= 0)
-        ::close(fd);
-    return port;
-}
 
 // The visible windows whose name matches pattern (a regular expression).
 QStringList VisibleWindows(const QString& xdotool, const QString& pattern,

@@ -5,8 +5,8 @@
 #include "e2e/DemoServerProcess.h"
 #include "platform/MessageBox.h"
 #include "shell/MainWindow.h"
-#include "shell/TempDir.h"
 #include "support/Pixels.h"
+#include "support/TempDir.h"
 
 #include <QElapsedTimer>
 #include <QTest>
