@@ -23,7 +23,6 @@ using test::CountColor;
 using test::PixelAt;
 using test::Repeat;
 
-
 TOffscreenTerminal::TOptions Grid(int cols, int rows) {
     TOffscreenTerminal::TOptions o;
     o.Cols = cols;
