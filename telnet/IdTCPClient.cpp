@@ -264,6 +264,26 @@ std::optional<std::string> TIdTCPClient::ReadChunk() {
         if (!Flush())
             Fail(errno);
         const bool room = HasRoom();
+        if (room) {
+            // While the server streams there is always something to read: the
+            // wait below is only for when there is not. What the window
+            // thread queues meanwhile goes out at the next Flush.
+            const ssize_t received = Calls->Recv(Fd, block.data(), block.size(), MSG_DONTWAIT);
+            if (received > 0) {
+                block.resize(static_cast<std::size_t>(received));
+                return block;
+            }
+            if (received == 0) {
+                // Closed by the peer: what is still queued to send is dropped.
+                Closed = true;
+                MarkPeerGone();
+                CloseSocket();
+                DoOnDisconnected();
+                return std::string();
+            }
+            if (!IsRetry(errno))
+                Fail(errno);
+        }
         const short events =
             static_cast<short>((room ? POLLIN : 0) | (Written < Writing.size() ? POLLOUT : 0));
         pollfd fds[2] = {{Wakeup().Fd(), POLLIN, 0}, {events != 0 ? Fd : -1, events, 0}};
@@ -274,23 +294,6 @@ std::optional<std::string> TIdTCPClient::ReadChunk() {
         }
         if (fds[0].revents != 0)
             Wakeup().Clear();
-        if (!room || (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) == 0)
-            continue;
-        const ssize_t received = Calls->Recv(Fd, block.data(), block.size(), MSG_DONTWAIT);
-        if (received > 0) {
-            block.resize(static_cast<std::size_t>(received));
-            return block;
-        }
-        if (received < 0 && IsRetry(errno))
-            continue;
-        if (received < 0)
-            Fail(errno);
-        // Closed by the peer: what is still queued to send is dropped.
-        Closed = true;
-        MarkPeerGone();
-        CloseSocket();
-        DoOnDisconnected();
-        return std::string();
     }
 }
 
