@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
-#include <iterator>
 
 namespace lemnar {
 
@@ -95,7 +93,7 @@ void TRenderer::WindowTakesAll() {
     Window.CopyRect(0, 0, ScreenBitmap.Width(), ScreenBitmap.Height(), ScreenBitmap, 0, 0,
                     TCopyMode::SrcCopy);
     WindowAlike = true;
-    NoBarsOnWindow();
+    OnWindow.Clear();
 }
 
 void TRenderer::MoveRows(int first, int last, int by) {
@@ -108,17 +106,7 @@ void TRenderer::MoveRows(int first, int last, int by) {
                           first * h, TCopyMode::SrcCopy);
     Window.CopyRect(0, top * h, width, count * h, ScreenBitmap, 0, top * h, TCopyMode::SrcCopy);
     // The bar is off here (ESC hid it); any other bar in those rows is gone.
-    if (AnyOnWindow) {
-        for (int r = std::max(top, 0); r < std::min(top + count, BarRows); ++r)
-            std::fill(std::begin(OnWindow[r]), std::end(OnWindow[r]), 0);
-    }
-}
-
-void TRenderer::NoBarsOnWindow() {
-    if (AnyOnWindow) {
-        std::memset(OnWindow, 0, sizeof OnWindow);
-        AnyOnWindow = false;
-    }
+    OnWindow.ClearRows(top, top + count);
 }
 
 void TRenderer::Update() {
@@ -139,16 +127,9 @@ void TRenderer::Update() {
     bool copyToWindow = false;
     if (damage.Scrolls > 0) {
         const bool alike = WindowAlike && !Plain;
-        if (alike && AnyOnWindow) {
-            for (int r = 0; r < BarRows; ++r) {
-                int from = 0;
-                int to = 0;
-                for (int at = 0; NextCellRun(OnWindow[r], at, StoreCols, from, to); at = to) {
-                    for (int c = from; c < to; ++c)
-                        XorBar(r, c);
-                }
-            }
-            NoBarsOnWindow();
+        if (alike) {
+            OnWindow.ForEach([this](int row, int col) { XorBar(row, col); });
+            OnWindow.Clear();
         }
         Scroll(damage.Scrolls, alike);
         copyToWindow = !alike;
@@ -176,24 +157,14 @@ void TRenderer::Update() {
         Window.CopyRect(0, 0, ScreenBitmap.Width(), ScreenBitmap.Height(), ScreenBitmap, 0, 0,
                         TCopyMode::SrcCopy);
         WindowAlike = true;
-        NoBarsOnWindow();
+        OnWindow.Clear();
     }
-    if (damage.AnyBars) {
-        for (int r = 0; r < BarRows; ++r) {
-            int from = 0;
-            int to = 0;
-            for (int at = 0; NextCellRun(damage.Bars[r], at, StoreCols, from, to); at = to) {
-                for (int c = from; c < to; ++c)
-                    XorBar(r, c);
-                if (WindowAlike) {
-                    // Bars on the window picture and not on ScreenBitmap.
-                    AnyOnWindow = true;
-                    for (int c = from; c < to; ++c)
-                        OnWindow[r][c / 64] ^= std::uint64_t{1} << (c % 64);
-                }
-            }
-        }
-    }
+    damage.Bars.ForEach([this](int row, int col) {
+        XorBar(row, col);
+        // Bars on the window picture and not on ScreenBitmap.
+        if (WindowAlike)
+            OnWindow.Toggle(row, col);
+    });
     View.KeepSelection(damage);
 
     // The colours drawing each change at once would have left.
@@ -276,8 +247,7 @@ void TRenderer::WindowTakesRuns() {
         for (int at = 0; NextCellRun(damage.Dirty[r], at, cols, from, to); at = to) {
             Window.CopyRect(from * cellWidth, r * cellHeight, (to - from) * cellWidth, cellHeight,
                             ScreenBitmap, from * cellWidth, r * cellHeight, TCopyMode::SrcCopy);
-            if (AnyOnWindow)
-                ClearCellBits(OnWindow[r], from, to);
+            OnWindow.ClearCells(r, from, to);
         }
     }
 }
@@ -310,8 +280,8 @@ void TRenderer::DrawRun(int row, int from, int to, bool onWindow, bool whole) {
         }
         c = end;
     }
-    if (onWindow && AnyOnWindow)
-        ClearCellBits(OnWindow[row], from, to);
+    if (onWindow)
+        OnWindow.ClearCells(row, from, to);
 }
 
 // --- What the window shows ------------------------------------------------------

@@ -106,8 +106,6 @@ class TRenderer {
     // The window takes from ScreenBitmap what was drawn there.
     void WindowTakesRuns();
     void XorBar(int row, int col);
-    // The window picture is ScreenBitmap again: no bar on it.
-    void NoBarsOnWindow();
     // History row i on row y of the shown picture.
     void DrawHistoryRow(int y, int i);
     void InvertSelection();
@@ -123,8 +121,7 @@ class TRenderer {
     // The window picture is ScreenBitmap with exactly the bars of OnWindow
     // XOR-ed on it, one bit a cell.
     bool WindowAlike = true;
-    std::uint64_t OnWindow[BarRows][CellWordsPerRow] = {};
-    bool AnyOnWindow = false;
+    TBarBits OnWindow;
     unsigned long long UpdateCount = 0;
 };
 

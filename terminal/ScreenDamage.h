@@ -36,6 +36,12 @@ inline void SetCellBits(std::uint64_t* words, int from, int to) {
 
 // Clears the bits [from, to) of a row (0 <= from < to <= StoreCols).
 inline void ClearCellBits(std::uint64_t* words, int from, int to) {
+    if (from / 64 == (to - 1) / 64) {
+        const int n = to - from;
+        const std::uint64_t ones = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+        words[from / 64] &= ~(ones << (from % 64));
+        return;
+    }
     for (int w = from / 64; w * 64 < to; ++w) {
         const int lo = std::max(from - w * 64, 0);
         const int hi = std::min(to - w * 64, 64);
@@ -85,6 +91,52 @@ inline bool BarInRange(int row, int col) {
     return row >= 0 && row < BarRows && col >= 0 && col < StoreCols;
 }
 
+// Cursor bars XOR-ed on a picture, one bit a cell: a second XOR at a cell
+// takes the first back. Top and Bottom bound the rows that may hold a bit,
+// so clearing costs the rows in use, mostly one.
+class TBarBits {
+  public:
+    bool Any() const { return Top <= Bottom; }
+    void Toggle(int row, int col) {
+        Top = std::min(Top, row);
+        Bottom = std::max(Bottom, row);
+        Rows[row][col / 64] ^= std::uint64_t{1} << (col % 64);
+    }
+    // Cells [from, to) of a row lose their bars.
+    void ClearCells(int row, int from, int to) {
+        if (row >= Top && row <= Bottom)
+            ClearCellBits(Rows[row], from, to);
+    }
+    // Rows [from, to) lose their bars.
+    void ClearRows(int from, int to) {
+        for (int r = std::max(from, Top); r < std::min(to, Bottom + 1); ++r)
+            std::memset(Rows[r], 0, sizeof Rows[r]);
+    }
+    void Clear() {
+        if (!Any())
+            return;
+        ClearRows(Top, Bottom + 1);
+        Top = BarRows;
+        Bottom = -1;
+    }
+    // f(row, col) for each bar.
+    template <class F> void ForEach(F f) const {
+        for (int r = Top; r <= Bottom; ++r) {
+            int from = 0;
+            int to = 0;
+            for (int at = 0; NextCellRun(Rows[r], at, StoreCols, from, to); at = to) {
+                for (int c = from; c < to; ++c)
+                    f(r, c);
+            }
+        }
+    }
+
+  private:
+    std::uint64_t Rows[BarRows][CellWordsPerRow] = {};
+    int Top = BarRows;
+    int Bottom = -1;
+};
+
 class TScreenDamage {
   public:
     static constexpr int WordsPerRow = CellWordsPerRow;
@@ -96,8 +148,7 @@ class TScreenDamage {
     void Cells(int row, int from, int to, const Cell& last) {
         Pending = true;
         SetCellBits(Dirty[row], from, to);
-        if (AnyBars) [[unlikely]]
-            ClearCellBits(Bars[row], from, to);
+        Bars.ClearCells(row, from, to);
         LastChanged = true;
         LastFg = last.Fg;
         LastBg = last.Bg;
@@ -116,10 +167,7 @@ class TScreenDamage {
         if (rows > 1)
             std::memmove(Dirty[0], Dirty[1], sizeof(Dirty[0]) * static_cast<std::size_t>(rows - 1));
         std::memset(Dirty[rows - 1], 0, sizeof(Dirty[0]));
-        if (AnyBars) {
-            std::memset(Bars, 0, sizeof Bars);
-            AnyBars = false;
-        }
+        Bars.Clear();
     }
     // The bar XOR-ed at a cell: a second XOR at the same cell takes the first
     // back, so one bit a cell records it.
@@ -127,8 +175,7 @@ class TScreenDamage {
         if (!BarInRange(row, col))
             return;
         Pending = true;
-        AnyBars = true;
-        Bars[row][col / 64] ^= std::uint64_t{1} << (col % 64);
+        Bars.Toggle(row, col);
     }
 
     // Anything to draw.
@@ -139,8 +186,7 @@ class TScreenDamage {
     // number (counted from 0) or a later one; -1: none did.
     int FirstChangedPush = -1;
     // The cells whose bar XOR is still to be made on the window picture.
-    std::uint64_t Bars[BarRows][WordsPerRow] = {};
-    bool AnyBars = false;
+    TBarBits Bars;
     // A cell changed; LastFg and LastBg are the colours of the last one, and
     // ScrollsBeforeLast the scrolls recorded before it.
     bool LastChanged = false;
