@@ -173,7 +173,7 @@ void TRenderer::Update() {
     // A scroll leaves ScreenBitmap's brush black; a cell drawn after it, that
     // cell's colours.
     const bool drawn = damage.LastChanged;
-    const bool scrolledLast = damage.Scrolls > (drawn ? damage.ScrollsBeforeLast : 0);
+    const bool scrolledLast = damage.ScrollAfterLast;
     Window.SetBrushColor(drawn ? TextPalette[damage.LastBg] : windowBrush);
     Window.SetFontColor(drawn ? TextPalette[damage.LastFg] : windowFont);
     ScreenBitmap.SetBrushColor(scrolledLast ? Black

@@ -34,22 +34,6 @@ inline void SetCellBits(std::uint64_t* words, int from, int to) {
     }
 }
 
-// Clears the bits [from, to) of a row (0 <= from < to <= StoreCols).
-inline void ClearCellBits(std::uint64_t* words, int from, int to) {
-    if (from / 64 == (to - 1) / 64) {
-        const int n = to - from;
-        const std::uint64_t ones = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
-        words[from / 64] &= ~(ones << (from % 64));
-        return;
-    }
-    for (int w = from / 64; w * 64 < to; ++w) {
-        const int lo = std::max(from - w * 64, 0);
-        const int hi = std::min(to - w * 64, 64);
-        const std::uint64_t upper = hi == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << hi) - 1;
-        words[w] &= ~(upper & ~((std::uint64_t{1} << lo) - 1));
-    }
-}
-
 inline bool CellBit(const std::uint64_t* words, int col) {
     return ((words[col / 64] >> (col % 64)) & 1) != 0;
 }
@@ -92,35 +76,57 @@ inline bool BarInRange(int row, int col) {
 }
 
 // Cursor bars XOR-ed on a picture, one bit a cell: a second XOR at a cell
-// takes the first back. Top and Bottom bound the rows that may hold a bit,
-// so clearing costs the rows in use, mostly one.
+// takes the first back. Count is the number of bits set and Top and Bottom
+// bound the rows that may hold one, so the usual case (the bar shown and
+// hidden again) costs a test, and clearing costs the rows in use.
 class TBarBits {
   public:
-    bool Any() const { return Top <= Bottom; }
+    bool Any() const { return Count != 0; }
     void Toggle(int row, int col) {
+        std::uint64_t& word = Rows[row][col / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (col % 64);
+        word ^= bit;
+        if ((word & bit) == 0) {
+            Dropped(1);
+            return;
+        }
+        ++Count;
         Top = std::min(Top, row);
         Bottom = std::max(Bottom, row);
-        Rows[row][col / 64] ^= std::uint64_t{1} << (col % 64);
     }
     // Cells [from, to) of a row lose their bars.
     void ClearCells(int row, int from, int to) {
-        if (row >= Top && row <= Bottom)
-            ClearCellBits(Rows[row], from, to);
+        if (Count == 0 || row < Top || row > Bottom)
+            return;
+        int cleared = 0;
+        for (int w = from / 64; w * 64 < to; ++w) {
+            const int lo = std::max(from - w * 64, 0);
+            const int hi = std::min(to - w * 64, 64);
+            const std::uint64_t upper = hi == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << hi) - 1;
+            const std::uint64_t mask = upper & ~((std::uint64_t{1} << lo) - 1);
+            cleared += std::popcount(Rows[row][w] & mask);
+            Rows[row][w] &= ~mask;
+        }
+        Dropped(cleared);
     }
     // Rows [from, to) lose their bars.
     void ClearRows(int from, int to) {
-        for (int r = std::max(from, Top); r < std::min(to, Bottom + 1); ++r)
-            std::memset(Rows[r], 0, sizeof Rows[r]);
-    }
-    void Clear() {
-        if (!Any())
+        if (Count == 0)
             return;
-        ClearRows(Top, Bottom + 1);
-        Top = BarRows;
-        Bottom = -1;
+        int cleared = 0;
+        for (int r = std::max(from, Top); r < std::min(to, Bottom + 1); ++r) {
+            for (std::uint64_t& word : Rows[r]) {
+                cleared += std::popcount(word);
+                word = 0;
+            }
+        }
+        Dropped(cleared);
     }
+    void Clear() { ClearRows(Top, Bottom + 1); }
     // f(row, col) for each bar.
     template <class F> void ForEach(F f) const {
+        if (Count == 0)
+            return;
         for (int r = Top; r <= Bottom; ++r) {
             int from = 0;
             int to = 0;
@@ -132,7 +138,16 @@ class TBarBits {
     }
 
   private:
+    void Dropped(int n) {
+        Count -= n;
+        if (Count == 0) {
+            Top = BarRows;
+            Bottom = -1;
+        }
+    }
+
     std::uint64_t Rows[BarRows][CellWordsPerRow] = {};
+    int Count = 0;
     int Top = BarRows;
     int Bottom = -1;
 };
@@ -152,7 +167,7 @@ class TScreenDamage {
         LastChanged = true;
         LastFg = last.Fg;
         LastBg = last.Bg;
-        ScrollsBeforeLast = Scrolls;
+        ScrollAfterLast = false;
     }
     // The grid of `rows` rows moved up one row: the pictures move up a row and
     // a black strip comes in; the window takes all of ScreenBitmap, which
@@ -164,6 +179,7 @@ class TScreenDamage {
             FirstChangedPush = Scrolls;
         }
         ++Scrolls;
+        ScrollAfterLast = true;
         if (rows > 1)
             std::memmove(Dirty[0], Dirty[1], sizeof(Dirty[0]) * static_cast<std::size_t>(rows - 1));
         std::memset(Dirty[rows - 1], 0, sizeof(Dirty[0]));
@@ -187,12 +203,12 @@ class TScreenDamage {
     int FirstChangedPush = -1;
     // The cells whose bar XOR is still to be made on the window picture.
     TBarBits Bars;
-    // A cell changed; LastFg and LastBg are the colours of the last one, and
-    // ScrollsBeforeLast the scrolls recorded before it.
+    // A cell changed; LastFg and LastBg are the colours of the last one.
     bool LastChanged = false;
     std::uint8_t LastFg = 0;
     std::uint8_t LastBg = 0;
-    int ScrollsBeforeLast = 0;
+    // A scroll was recorded after the last cell changed, or with none changed.
+    bool ScrollAfterLast = false;
 };
 
 } // namespace lemnar
