@@ -72,7 +72,7 @@ constexpr int BarRows = StoreRows + 1;
 // Whether a bar at (row, col) can touch a picture at all; one that cannot is
 // not recorded (the drawing would be clipped away whole).
 inline bool BarInRange(int row, int col) {
-    return row >= 0 && row < BarRows && col >= 0 && col < StoreCols;
+    return static_cast<unsigned>(row) < BarRows && static_cast<unsigned>(col) < StoreCols;
 }
 
 // Cursor bars XOR-ed on a picture, one bit a cell: a second XOR at a cell
@@ -83,8 +83,9 @@ class TBarBits {
   public:
     bool Any() const { return Count != 0; }
     void Toggle(int row, int col) {
-        std::uint64_t& word = Rows[row][col / 64];
-        const std::uint64_t bit = std::uint64_t{1} << (col % 64);
+        const auto c = static_cast<unsigned>(col);
+        std::uint64_t& word = Rows[row][c / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (c % 64);
         word ^= bit;
         if ((word & bit) == 0) {
             Dropped(1);
