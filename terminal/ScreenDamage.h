@@ -99,6 +99,18 @@ class TBarBits {
     void ClearCells(int row, int from, int to) {
         if (Count == 0 || row < Top || row > Bottom)
             return;
+        if (from / 64 == (to - 1) / 64) {
+            // The usual run, inside one word.
+            const int n = to - from;
+            const std::uint64_t ones = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+            std::uint64_t& word = Rows[row][from / 64];
+            const std::uint64_t hit = word & (ones << (from % 64));
+            if (hit != 0) {
+                word &= ~hit;
+                Dropped(std::popcount(hit));
+            }
+            return;
+        }
         int cleared = 0;
         for (int w = from / 64; w * 64 < to; ++w) {
             const int lo = std::max(from - w * 64, 0);
