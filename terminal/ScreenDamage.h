@@ -81,7 +81,6 @@ inline bool BarInRange(int row, int col) {
 // hidden again) costs a test, and clearing costs the rows in use.
 class TBarBits {
   public:
-    bool Any() const { return Count != 0; }
     void Toggle(int row, int col) {
         const auto c = static_cast<unsigned>(col);
         std::uint64_t& word = Rows[row][c / 64];
